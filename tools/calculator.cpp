@@ -1,0 +1,9 @@
+#include "tools/calculator.h"
+
+namespace talmidor {
+
+std::string runCalculator() {
+  return "";
+}
+
+}  // namespace talmidor

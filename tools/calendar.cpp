@@ -1,0 +1,9 @@
+#include "tools/calendar.h"
+
+namespace talmidor {
+
+std::string runCalendar() {
+  return "";
+}
+
+}  // namespace talmidor
