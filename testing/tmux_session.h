@@ -1,0 +1,86 @@
+#pragma once
+// A program run inside a private tmux server, for tests of the real terminal: type keys into
+// it, read its screen back, and find out how it ended. Each session has its own server
+// socket, so tests never see each other's panes (or the developer's own tmux), and the
+// server is killed when the session object goes away.
+
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace talmidor {
+
+class TmuxSession {
+ public:
+  struct Options {
+    int columns = 80;
+    int rows = 25;
+    // TERM inside the pane ("screen" and "tmux-256color" are what tmux users get).
+    std::string term = "screen";
+    // Extra "NAME=value" entries for the program's environment.
+    std::vector<std::string> environment;
+    // Directory the program starts in; empty keeps the current one.
+    std::string workingDirectory;
+  };
+
+  TmuxSession();
+  ~TmuxSession();
+  TmuxSession(const TmuxSession&) = delete;
+  TmuxSession& operator=(const TmuxSession&) = delete;
+
+  // True when a tmux program is on the PATH (tests skip themselves otherwise).
+  static bool available();
+  // Quotes one word for the shell command line given to start().
+  static std::string shellQuote(const std::string& word);
+
+  // Starts the command line (run by the shell) in a new pane. False when tmux failed.
+  bool start(const std::string& command, const Options& options);
+  bool start(const std::string& command, const std::vector<std::string>& environment = {});
+
+  // Keys by tmux name: "F5", "S-F5", "C-Left", "M-x", "BTab", "IC", "Escape", "Enter", "C-q".
+  void sendKeys(const std::vector<std::string>& keys);
+  void sendKeys(std::initializer_list<std::string> keys) {
+    sendKeys(std::vector<std::string>(keys));
+  }
+  // Types the UTF-8 text literally, character by character.
+  void sendText(const std::string& utf8);
+  void resize(int columns, int rows);
+
+  // The visible pane as UTF-8 lines joined by "\n"; with colours, the SGR escapes tmux
+  // reports for them are kept.
+  std::string capture(bool withColours = false) const;
+  std::vector<std::string> captureLines(bool withColours = false) const;
+
+  // Polls the pane until it shows the text (or the predicate holds) or the timeout passes.
+  bool waitFor(const std::string& text,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+  bool waitUntil(const std::function<bool(const std::string& screen)>& condition,
+                 std::chrono::milliseconds timeout = std::chrono::milliseconds(5000),
+                 bool withColours = false);
+
+  // Whether the program has ended; its pane stays so the last screen can still be read
+  // (tmux writes a "Pane is dead" line at its bottom, which may scroll it by a line).
+  bool exited() const;
+  // The program's exit status once it has ended, -1 while it runs.
+  int exitCode() const;
+  bool waitForExit(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+  // Ends the server (also done by the destructor).
+  void kill();
+  const std::string& socketName() const { return socket_; }
+
+ private:
+  // Runs tmux with the arguments on this session's socket; returns its exit status and
+  // collects its standard output.
+  int tmux(const std::vector<std::string>& arguments, std::string* output = nullptr) const;
+  // #{pane_dead} and #{pane_dead_status} of the pane.
+  bool paneState(bool& dead, int& status) const;
+
+  std::string socket_;
+  std::string socketPath_;
+  bool started_ = false;
+};
+
+}  // namespace talmidor
