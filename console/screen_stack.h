@@ -2,7 +2,9 @@
 // Saving and restoring the screen under pop-up windows. The saved regions form a stack kept
 // in the file WinPush.tmp of the work directory; the file exists only while a window is open.
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 namespace talmidor {
 
@@ -17,5 +19,13 @@ void popScreen();
 // Removes a WinPush.tmp left by a run that ended with windows open, so that its records do
 // not stack under this run's windows. Called once at start-up.
 void clearStaleScreenStack();
+
+// The numbers of each open record at full size (cursor, previous window, region), newest
+// last: the file keeps two digits per number, too few for a column beyond 99.
+struct ScreenStackState {
+  std::vector<std::array<int16_t, 10>> entries;
+};
+ScreenStackState& screenStackState();
+void resetScreenStack();
 
 }  // namespace talmidor
