@@ -2,6 +2,7 @@
 // The packed digit form (two decimal digits per byte, byte = 128 + their value) and the
 // suite's text-to-number rule.
 
+#include <cstdint>
 #include <string>
 
 namespace talmidor {
@@ -17,5 +18,9 @@ std::string unpackDigits(const std::string& packed);
 // Leading blanks skipped, optional sign, digits and at most one decimal point; 0 when the
 // text does not begin with a number.
 double leadingNumber(const std::string& text);
+
+// A number rounded to a whole number (halves to the even neighbour) and held within the
+// 16-bit range; 0 for a value that is not a number.
+int16_t roundedInt16(double value);
 
 }  // namespace talmidor
