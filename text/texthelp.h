@@ -11,7 +11,7 @@ namespace talmidor {
 // -1 when every character of text is code (also for ""); 0 otherwise.
 int16_t isAllChar(const std::string& text, int16_t code);
 
-// Puts a text (any bytes, at most 32767) on the process-wide text stack.
+// Puts a text (any bytes) on the process-wide text stack.
 void pushText(const std::string& text);
 // Takes the top text off the stack; "" when the stack is empty.
 std::string popText();
