@@ -24,6 +24,9 @@ constexpr uint16_t kOpGetFirst = 12;
 constexpr uint16_t kOpGetLast = 13;
 constexpr uint16_t kOpCreate = 14;
 constexpr uint16_t kOpStat = 15;
+constexpr uint16_t kOpBeginTransaction = 19;
+constexpr uint16_t kOpEndTransaction = 20;
+constexpr uint16_t kOpAbortTransaction = 21;
 constexpr uint16_t kOpGetPosition = 22;
 constexpr uint16_t kOpGetDirect = 23;
 constexpr uint16_t kOpUnlock = 27;
@@ -32,12 +35,11 @@ constexpr uint16_t kOpReset = 28;
 constexpr uint16_t kLockBiasWait = 100;
 constexpr uint16_t kLockBiasNoWait = 200;
 
-// Key numbers that are modes.
+// Key numbers that are modes: of Open (normal, read-only, exclusive) and of Create.
 constexpr int8_t kOpenNormal = 0;
+constexpr int8_t kOpenReadOnly = -2;
 constexpr int8_t kOpenExclusive = -4;
 constexpr int8_t kCreateNoOverwrite = -1;
-// Unlock with this key number releases every single-record lock of the file.
-constexpr int8_t kUnlockAll = -2;
 
 // Statuses.
 constexpr int16_t kStatusOk = 0;
@@ -47,10 +49,13 @@ constexpr int16_t kStatusFileNotOpen = 3;
 constexpr int16_t kStatusKeyNotFound = 4;
 constexpr int16_t kStatusDuplicateKey = 5;
 constexpr int16_t kStatusInvalidKeyNumber = 6;
+constexpr int16_t kStatusDifferentKeyNumber = 7;
 constexpr int16_t kStatusInvalidPositioning = 8;
 constexpr int16_t kStatusEndOfFile = 9;
+constexpr int16_t kStatusKeyNotModifiable = 10;
 constexpr int16_t kStatusInvalidFileName = 11;
 constexpr int16_t kStatusFileNotFound = 12;
+constexpr int16_t kStatusDiskFull = 18;
 constexpr int16_t kStatusBufferTooShort = 22;
 constexpr int16_t kStatusPageSize = 24;
 constexpr int16_t kStatusNumberOfKeys = 26;
@@ -58,15 +63,46 @@ constexpr int16_t kStatusKeyPosition = 27;
 constexpr int16_t kStatusRecordLength = 28;
 constexpr int16_t kStatusKeyLength = 29;
 constexpr int16_t kStatusNotADataFile = 30;
+constexpr int16_t kStatusTransactionActive = 37;
+constexpr int16_t kStatusNoTransaction = 39;
 constexpr int16_t kStatusInvalidRecordPosition = 43;
 constexpr int16_t kStatusAccessDenied = 46;
+constexpr int16_t kStatusInvalidAlternate = 48;
+constexpr int16_t kStatusInvalidKeyType = 49;
 constexpr int16_t kStatusFileExists = 59;
 constexpr int16_t kStatusRecordLocked = 84;
 constexpr int16_t kStatusFileLocked = 85;
 
 // The one entry point. positionBlock is 128 bytes owned by the record manager (zero bytes
 // before Open); dataLength carries the buffer length in and the number of bytes returned out.
+//
+// What each operation takes and gives:
+// - Open: key buffer the file name (keyLength bytes or up to a zero byte); data buffer the
+//   owner name, not checked; key number the mode. 12 missing, 30 not a data file, 85 held
+//   exclusively by another handle (or, for an exclusive open, open elsewhere at all).
+// - Create: data buffer the creation block (see store/file_definition.h), key buffer the file
+//   name; key number -1 refuses an existing file with 59, any other replaces it.
+// - Reads (Get ...): data buffer receives the record (22 when it is shorter than the record,
+//   with as much as fits), key buffer receives the whole key of the record on the key number,
+//   whatever keyLength says, so it must hold that key (255 bytes always do). The search reads
+//   the key value from the first keyLength bytes of the key buffer, zero-padded. Get Next and
+//   Get Previous need the key number the current record was reached on (7 otherwise).
+//   Failed reads return no bytes and keep the current record.
+// - Insert, Update: data buffer the record, exactly the record length (22 otherwise).
+// - Get Position: data buffer receives the current record's position, 4 bytes.
+// - Get Direct: data buffer holds the position in its first 4 bytes and receives the record.
+// - Stat: data buffer receives the creation block with the counts filled in.
+// - Unlock: releases the handle's single-record lock. Reset: closes every file of this
+//   process. Begin/End/Abort Transaction: the writes in between are kept or undone together,
+//   per file.
+// Lock biases apply to the reads (5 to 13 and 23) only; another bias, or one on another
+// operation, gives 1. Unknown operations give 1, an unknown position block 3.
 int16_t callRecordManager(uint16_t operation, uint8_t* positionBlock, void* data,
                           uint32_t& dataLength, void* key, uint8_t keyLength, int8_t keyNumber);
+
+// Closes every file of this process, as Reset does: the state of a fresh process for tests.
+void resetRecordManager();
+// Number of files open in this process.
+int openFileCount();
 
 }  // namespace talmidor
