@@ -3,6 +3,9 @@
 // stack, key table, input state, editor and session, with the work directory, the data root
 // and the current directory in the temporary directory.
 
+#include <string>
+#include <vector>
+
 #include "config/session.h"
 #include "console/editor.h"
 #include "console/keys.h"
@@ -13,6 +16,35 @@
 #include "text/texthelp.h"
 
 namespace talmidor {
+
+// A console that records, each time an event is asked for, where the cursor stands, its shape
+// and (when watchRow is set) the text of one row: what the screen showed while waiting.
+class ProbeConsole : public MemoryConsole {
+ public:
+  struct Seen {
+    int16_t row, column;
+    CursorShape shape;
+  };
+  std::vector<Seen> seen;
+  int16_t watchRow = 0;
+  std::vector<std::string> watched;
+  // The whole screen each time, text and attributes, when set.
+  bool watchScreen = false;
+  std::vector<std::vector<std::string>> screens;
+  std::vector<std::vector<std::string>> colours;
+
+  ConsoleEvent nextEvent() override {
+    seen.push_back({screen().cursorRow(), screen().cursorColumn(), screen().cursorShape()});
+    if (watchRow != 0) watched.push_back(screen().rowText(watchRow));
+    if (watchScreen) {
+      screens.push_back(lines());
+      std::vector<std::string> rows;
+      for (int16_t r = 1; r <= screen().rows(); ++r) rows.push_back(attributes(r));
+      colours.push_back(rows);
+    }
+    return MemoryConsole::nextEvent();
+  }
+};
 
 class ConsoleTest : public TestEnvironment {
  protected:

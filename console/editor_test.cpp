@@ -123,24 +123,6 @@ TEST_F(EditorTest, MultiLineFieldCursorAndVerticalMoves) {
   EXPECT_EQ(r.key, kEsc);
 }
 
-// Records where the cursor stands, and its shape, each time the editor asks for an event.
-class ProbeConsole : public MemoryConsole {
- public:
-  struct Seen {
-    int16_t row, column;
-    CursorShape shape;
-  };
-  std::vector<Seen> seen;
-  // The text of one row each time, when watchRow is set.
-  int16_t watchRow = 0;
-  std::vector<std::string> watched;
-  ConsoleEvent nextEvent() override {
-    seen.push_back({screen().cursorRow(), screen().cursorColumn(), screen().cursorShape()});
-    if (watchRow != 0) watched.push_back(screen().rowText(watchRow));
-    return MemoryConsole::nextEvent();
-  }
-};
-
 TEST_F(EditorTest, CursorCellOnMultiLineFields) {
   struct Case {
     int16_t cursor;
