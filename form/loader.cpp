@@ -20,6 +20,7 @@
 #include "platform/platform.h"
 #include "text/date.h"
 #include "text/numconv.h"
+#include "text/texthelp.h"
 
 namespace talmidor {
 
@@ -290,7 +291,9 @@ void loadFormDefinition() {
     }
   }
   if (!problem.empty()) {
-    endWithMessage(tr("EL FORMULARI NO ES POT FER SERVIR:"_cp) + " " + path + " - " + problem);
+    // The file on the box's first line, what is wrong with it on the next.
+    std::string head = tr("EL FORMULARI NO ES POT FER SERVIR:"_cp) + " " + path;
+    endWithMessage(fitText(head, (head.size() + 75) / 76 * 76) + problem);
   }
   applyPageOneDefaults();
 }
