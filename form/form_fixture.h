@@ -50,7 +50,7 @@ inline FieldSpec fieldSpec(int row, int column, const std::string& label, int le
 }
 
 struct PageSpec {
-  std::string keys = "d,1b,4800,5000,4900,5100,4f00,3c00";
+  std::string keys = "d,1b,4800,5000,4900,5100,3c00,2";
   int linkedPage = 0;
   std::array<int, 4> window{0, 0, 0, 0};
   std::vector<FieldSpec> fields;
@@ -97,7 +97,7 @@ inline std::string formText(const std::vector<PageSpec>& pages,
 // confirmation question. Lookups 1..4 are declared on fields 8, 2, 4 and 11 when given.
 inline std::vector<PageSpec> modulePages() {
   PageSpec one;
-  one.keys = "d,1b,4800,5000,4900,5100,4f00";
+  one.keys = "d,1b,4800,5000,4900,5100,2";
   auto add = [&one](int row, int column, const std::string& label, int length, int type) {
     one.fields.push_back(fieldSpec(row, column, label, length, type));
   };
@@ -121,7 +121,7 @@ inline std::vector<PageSpec> modulePages() {
         0);
   }
   PageSpec two;
-  two.keys = "d,1b";
+  two.keys = "d,1b,2";
   two.window = {10, 20, 14, 60};
   two.fields.push_back(fieldSpec(2, 3, "Correcte (S/N)? ", 1));
   return {one, two};
