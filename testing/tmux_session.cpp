@@ -7,6 +7,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -87,7 +90,8 @@ std::string TmuxSession::shellQuote(const std::string& word) {
 }
 
 int TmuxSession::tmux(const std::vector<std::string>& arguments, std::string* output) const {
-  std::vector<std::string> argv{"tmux", "-L", socket_};
+  // -u: the pane's text comes back as UTF-8 whatever locale the tests run in.
+  std::vector<std::string> argv{"tmux", "-u", "-L", socket_};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return runProgram(argv, output);
 }
@@ -102,38 +106,19 @@ bool TmuxSession::start(const std::string& command, const Options& options) {
   kill();
   // One tmux invocation: the options are set before the pane exists, so a program that ends
   // at once still leaves its pane (and its exit status) behind.
-  std::vector<std::string> args{"-f",
-                                "/dev/null",
-                                "start-server",
-                                ";",
-                                "set-option",
-                                "-g",
-                                "status",
-                                "off",
-                                ";",
-                                "set-option",
-                                "-g",
-                                "remain-on-exit",
-                                "on",
-                                ";",
-                                "set-option",
-                                "-g",
-                                "default-terminal",
-                                options.term,
-                                ";",
-                                "set-option",
-                                "-g",
-                                "history-limit",
-                                "0",
-                                ";",
-                                "new-session",
-                                "-d",
-                                "-s",
-                                "t",
-                                "-x",
-                                std::to_string(options.columns),
-                                "-y",
-                                std::to_string(options.rows)};
+  std::vector<std::string> args{"-f", "/dev/null", "start-server"};
+  auto setOption = [&](const std::string& name, const std::string& value) {
+    args.insert(args.end(), {";", "set-option", "-g", name, value});
+  };
+  setOption("status", "off");
+  setOption("remain-on-exit", "on");
+  // Without this tmux writes a line at the bottom of the dead pane, scrolling the program's
+  // last screen.
+  setOption("remain-on-exit-format", "");
+  setOption("default-terminal", options.term);
+  setOption("history-limit", "0");
+  args.insert(args.end(), {";", "new-session", "-d", "-s", "t", "-x",
+                           std::to_string(options.columns), "-y", std::to_string(options.rows)});
   if (!options.workingDirectory.empty()) {
     args.push_back("-c");
     args.push_back(options.workingDirectory);
@@ -142,7 +127,11 @@ bool TmuxSession::start(const std::string& command, const Options& options) {
     args.push_back("-e");
     args.push_back(entry);
   }
-  args.push_back(command);
+  // tmux does not always collect a pane's exit status (a race in tmux itself), so a shell
+  // around the command writes it to a file; the program is that shell's child.
+  statusFile_ = (std::filesystem::temp_directory_path() / (socket_ + ".status")).string();
+  std::filesystem::remove(statusFile_);
+  args.push_back("sh -c " + shellQuote(command) + "; echo $? > " + shellQuote(statusFile_));
   started_ = tmux(args) == 0;
   if (started_) {
     tmux({"display-message", "-p", "#{socket_path}"}, &socketPath_);
@@ -196,33 +185,16 @@ bool TmuxSession::waitUntil(const std::function<bool(const std::string&)>& condi
   }
 }
 
-bool TmuxSession::paneState(bool& dead, int& status) const {
-  std::string text;
-  if (!started_ ||
-      tmux({"display-message", "-p", "-t", "t", "#{pane_dead} #{pane_dead_status}"}, &text) != 0) {
-    return false;
-  }
-  std::istringstream in(text);
-  int deadFlag = 0;
-  status = -1;
-  in >> deadFlag >> status;
-  dead = deadFlag != 0;
-  return true;
-}
-
 bool TmuxSession::exited() const {
-  bool dead = false;
-  int status = -1;
-  // A server that is gone has nothing running either.
-  if (!paneState(dead, status)) return true;
-  return dead;
+  return exitCode() != -1;
 }
 
 int TmuxSession::exitCode() const {
-  bool dead = false;
-  int status = -1;
-  if (!paneState(dead, status) || !dead) return -1;
-  return status;
+  std::ifstream in(statusFile_);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The shell writes the number and a newline; only a whole line counts.
+  if (!started_ || text.empty() || text.back() != '\n') return -1;
+  return std::atoi(text.c_str());
 }
 
 bool TmuxSession::waitForExit(std::chrono::milliseconds timeout) {
@@ -234,6 +206,23 @@ bool TmuxSession::waitForExit(std::chrono::milliseconds timeout) {
   }
 }
 
+std::string TmuxSession::format(const std::string& text) const {
+  std::string value;
+  if (!started_ || tmux({"display-message", "-p", "-t", "t", text}, &value) != 0) return {};
+  while (!value.empty() && value.back() == '\n') value.pop_back();
+  return value;
+}
+
+bool TmuxSession::signalProgram(const std::string& signalName) {
+  std::string shell = format("#{pane_pid}");
+  if (shell.empty()) return false;
+  // The program is the child of the shell that records its exit status.
+  std::ifstream children("/proc/" + shell + "/task/" + shell + "/children");
+  std::string pid;
+  if (!(children >> pid)) return false;
+  return runProgram({"kill", "-s", signalName, pid}, nullptr) == 0;
+}
+
 void TmuxSession::kill() {
   if (!started_) return;
   tmux({"kill-server"});
@@ -241,6 +230,8 @@ void TmuxSession::kill() {
   // tmux leaves the socket file behind; tests start many servers.
   if (!socketPath_.empty()) unlink(socketPath_.c_str());
   socketPath_.clear();
+  std::error_code ignored;
+  std::filesystem::remove(statusFile_, ignored);
 }
 
 }  // namespace talmidor

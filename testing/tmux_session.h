@@ -60,12 +60,18 @@ class TmuxSession {
                  std::chrono::milliseconds timeout = std::chrono::milliseconds(5000),
                  bool withColours = false);
 
-  // Whether the program has ended; its pane stays so the last screen can still be read
-  // (tmux writes a "Pane is dead" line at its bottom, which may scroll it by a line).
+  // Whether the program has ended; its pane stays, so its last screen can still be read.
   bool exited() const;
-  // The program's exit status once it has ended, -1 while it runs.
+  // The program's exit status once it has ended (128 + the signal that ended it, as the
+  // shell reports it), -1 while it runs.
   int exitCode() const;
   bool waitForExit(std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+
+  // A tmux format evaluated for the pane, such as "#{alternate_on}" or "#{pane_pid}".
+  std::string format(const std::string& text) const;
+  // Sends the program a signal by name ("TERM", "SEGV"); start it with "exec" so that it
+  // reaches the program and not a shell running it.
+  bool signalProgram(const std::string& signalName);
 
   // Ends the server (also done by the destructor).
   void kill();
@@ -75,11 +81,9 @@ class TmuxSession {
   // Runs tmux with the arguments on this session's socket; returns its exit status and
   // collects its standard output.
   int tmux(const std::vector<std::string>& arguments, std::string* output = nullptr) const;
-  // #{pane_dead} and #{pane_dead_status} of the pane.
-  bool paneState(bool& dead, int& status) const;
-
   std::string socket_;
   std::string socketPath_;
+  std::string statusFile_;
   bool started_ = false;
 };
 
