@@ -33,7 +33,23 @@ class ProbeConsole : public MemoryConsole {
   std::vector<std::vector<std::string>> screens;
   std::vector<std::vector<std::string>> colours;
 
+  // How often the screen was shown and input waited for, and whether every wait came after
+  // a present (so the terminal shows the latest drawing while the program waits).
+  int presents = 0;
+  int waits = 0;
+  bool presentedBeforeEachWait = true;
+  bool presentedSinceEvent = false;
+
+  void present() override {
+    ++presents;
+    presentedSinceEvent = true;
+  }
+  void waitForInput(int) override {
+    ++waits;
+    presentedBeforeEachWait = presentedBeforeEachWait && presentedSinceEvent;
+  }
   ConsoleEvent nextEvent() override {
+    presentedSinceEvent = false;
     seen.push_back({screen().cursorRow(), screen().cursorColumn(), screen().cursorShape()});
     if (watchRow != 0) watched.push_back(screen().rowText(watchRow));
     if (watchScreen) {

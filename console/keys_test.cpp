@@ -1,6 +1,7 @@
 #include "console/keys.h"
 
 #include "console/console_fixture.h"
+#include "console/editor.h"
 
 namespace talmidor {
 namespace {
@@ -144,6 +145,31 @@ TEST_F(KeysTest, WaitKeyReturnsKeysAndClicksButNeverZero) {
   EXPECT_EQ(waitKey(), keyCode(80 * 256 + 128 + 25));
   EXPECT_EQ(waitKey(), 'k');
   EXPECT_FALSE(console.scriptExhausted());
+}
+
+TEST_F(KeysTest, WaitingLoopsSleepInTheConsoleWaitAfterShowingTheScreen) {
+  ProbeConsole probe;
+  platform().console = &probe;
+  for (int i = 0; i < 3; ++i) probe.pushNothing();
+  probe.pushKey('k');
+  EXPECT_EQ(waitKey(), 'k');
+  EXPECT_EQ(probe.waits, 3);
+  EXPECT_TRUE(probe.presentedBeforeEachWait);
+
+  // The line editor waits the same way, and so does Alt held on the keypad.
+  probe.waits = 0;
+  probe.pushNothing();
+  probe.pushKey(kRight, kLeftAlt);
+  probe.pushNothing();
+  probe.pushKey(kKeypad5, kLeftAlt);
+  probe.pushKey(kEnter);
+  probe.pushKey(kEsc);
+  std::string text = " ";
+  int16_t cursor = 1, key = 0;
+  editLine(1, 1, 0, text, cursor, key);
+  EXPECT_EQ(text, "A");
+  EXPECT_EQ(probe.waits, 2);
+  EXPECT_TRUE(probe.presentedBeforeEachWait);
 }
 
 TEST_F(KeysTest, MouseReportingPausesAfterEachKeyOrClick) {
