@@ -7,6 +7,11 @@
 
 namespace talmidor {
 
+// A division by zero (or a result beyond the floating-point range) puts the calculator in an
+// error state: the display and the tape line show a row of "!", every key but C, F, Escape and
+// sliding is refused with a beep, F hands back "", and C clears everything. Closing clears the
+// error too; its tape line keeps showing it.
+//
 // Runs the calculator until F (or Alt+F) or Escape. F gives the value in hundredths as a digit
 // text without sign ("1700" for 17, "123.45" for 1.2345 typed with four decimals); Escape
 // gives "". Both save the state to the tape file; a tape file that cannot be written loses

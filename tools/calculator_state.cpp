@@ -34,8 +34,10 @@ int integerDigits(double magnitude) {
 
 // The whole number a typed value holds with its decimals shown (1.25 with 2 decimals is 125),
 // taken from the double without the small errors of binary fractions.
-long long typedDigits(double magnitude, int16_t decimals) {
-  return std::llround(magnitude * pow10(decimals));
+// Kept in a double: a number of 15 digits is a whole double exactly, and a larger display
+// (a result read from a tape file) only loses precision instead of overflowing.
+double typedDigits(double magnitude, int16_t decimals) {
+  return std::round(magnitude * pow10(decimals));
 }
 
 void startNumber(CalculatorState& state) {
@@ -57,10 +59,9 @@ void typeDigit(CalculatorState& state, int digit) {
     state.display = withoutNegativeZero(sign * next);
   } else {
     if (integerDigits(magnitude) + state.decimals + 1 > kMaxTypedDigits) return;
-    long long whole = typedDigits(magnitude, state.decimals) * 10 + digit;
+    double whole = typedDigits(magnitude, state.decimals) * 10 + digit;
     state.decimals = static_cast<int16_t>(state.decimals + 1);
-    state.display =
-        withoutNegativeZero(sign * (static_cast<double>(whole) / pow10(state.decimals)));
+    state.display = withoutNegativeZero(sign * (whole / pow10(state.decimals)));
   }
   state.typing = -1;
 }
@@ -83,10 +84,9 @@ void backspace(CalculatorState& state) {
     state.decimalMode = 0;
   } else {
     double sign = state.display < 0 ? -1.0 : 1.0;
-    long long whole = typedDigits(std::fabs(state.display), state.decimals) / 10;
+    double whole = std::trunc(typedDigits(std::fabs(state.display), state.decimals) / 10);
     state.decimals = static_cast<int16_t>(state.decimals - 1);
-    state.display =
-        withoutNegativeZero(sign * (static_cast<double>(whole) / pow10(state.decimals)));
+    state.display = withoutNegativeZero(sign * (whole / pow10(state.decimals)));
   }
   if (state.display == 0) state.typing = 0;
 }
