@@ -175,9 +175,10 @@ bool onPath(const std::string& program) {
   while (start <= directories.size()) {
     size_t end = directories.find(':', start);
     if (end == std::string::npos) end = directories.size();
-    std::string dir = directories.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+    std::string candidate = end > start ? directories.substr(start, end - start) : ".";
+    candidate.push_back('/');
+    candidate.append(program);
+    if (access(candidate.c_str(), X_OK) == 0) return true;
     start = end + 1;
   }
   return false;
@@ -494,6 +495,7 @@ bool TerminalConsole::start(std::string& error) {
 
 TerminalConsole::~TerminalConsole() {
   restore();
+  if (exitGuard.console == this) exitGuard.console = nullptr;
   if (curses_ && curses_->handlers) {
     uninstallHandlers();
     exitGuard.wakeFd = -1;
@@ -506,10 +508,7 @@ TerminalConsole::~TerminalConsole() {
 }
 
 void TerminalConsole::restore() {
-  if (exitGuard.console == this) {
-    exitGuard.console = nullptr;
-    exitGuard.restoreLength = 0;
-  }
+  if (exitGuard.console == this) exitGuard.restoreLength = 0;  // nothing left for a signal
   if (!active_) return;
   active_ = false;
   if (!suspended_) {

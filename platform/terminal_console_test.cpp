@@ -65,6 +65,10 @@ struct Terminal {
   int colours;
 };
 
+void PrintTo(const Terminal& terminal, std::ostream* out) {
+  *out << "TERM=" << terminal.term << " LC_ALL=" << terminal.locale;
+}
+
 class TerminalEchoOnTerm : public TerminalEcho, public ::testing::WithParamInterface<Terminal> {};
 
 TEST_P(TerminalEchoOnTerm, ShowsCodePage850GlyphsAndPcColours) {
