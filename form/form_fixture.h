@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "keyed/keyed_files.h"
 #include "platform/memory_console.h"
 #include "platform/platform.h"
+#include "store/file_definition.h"
+#include "store/record_manager.h"
 #include "testing/test_environment.h"
 #include "text/date.h"
 #include "text/number.h"
@@ -147,6 +150,7 @@ class FormTest : public TestEnvironment {
   }
 
   static void resetAll() {
+    resetRecordManager();
     resetFormTables();
     resetSession();
     resetCatalogue();
@@ -175,6 +179,40 @@ class FormTest : public TestEnvironment {
     FormField* f = findField(page, number);
     EXPECT_NE(f, nullptr) << "page " << page << " field " << number;
     return f != nullptr ? *f : missingField_;
+  }
+
+  // Creates a keyed data file at hostFile through the record manager: records of
+  // recordLength bytes with one key on their first keyLength bytes, then these records.
+  static void makeDataFile(const std::string& hostFile, uint16_t recordLength, uint16_t keyLength,
+                           const std::vector<std::string>& records) {
+    FileDefinition def;
+    def.recordLength = recordLength;
+    KeySpec key;
+    SegmentSpec segment;
+    segment.position = 1;
+    segment.length = keyLength;
+    segment.flags = kKeyDuplicates;
+    key.segments.push_back(segment);
+    def.keys.push_back(key);
+    std::string block = creationBlock(def);
+    std::string name = hostFile;
+    std::filesystem::create_directories(std::filesystem::path(hostFile).parent_path());
+    std::array<uint8_t, 128> pb{};
+    uint32_t length = static_cast<uint32_t>(block.size());
+    ASSERT_EQ(callRecordManager(kOpCreate, pb.data(), block.data(), length, name.data(),
+                                static_cast<uint8_t>(name.size()), kCreateNoOverwrite),
+              0);
+    ASSERT_EQ(callRecordManager(kOpOpen, pb.data(), nullptr, length, name.data(),
+                                static_cast<uint8_t>(name.size()), 0),
+              0);
+    std::string keyBuffer(255, '\0');
+    for (std::string r : records) {
+      r.resize(recordLength, ' ');
+      length = static_cast<uint32_t>(r.size());
+      ASSERT_EQ(callRecordManager(kOpInsert, pb.data(), r.data(), length, keyBuffer.data(), 255, 0),
+                0);
+    }
+    ASSERT_EQ(callRecordManager(kOpClose, pb.data(), nullptr, length, nullptr, 0, 0), 0);
   }
 
   // The screen as one text, rows joined by "\n", for searching.

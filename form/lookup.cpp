@@ -124,8 +124,9 @@ class BrowseList {
             if (currentLine_ < lines_) {
               ++currentLine_;
             } else {
+              // The page starts one entry later; the cursor stays on the new entry.
               goTo(pageStart_);
-              readNext();
+              skipEntry();
               fillPage();  // the list scrolls up one line
             }
           }
@@ -162,6 +163,13 @@ class BrowseList {
   }
 
   void goTo(int32_t position) { position_ = position; }
+
+  // Moves the position past the stored entry there, leaving the current entry as it is.
+  void skipEntry() {
+    if (stored(position_)) {
+      position_ += static_cast<int32_t>(kEntryHeader + entryAt(position_).text.size());
+    }
+  }
 
   // Reads the entry at the current position, producing it from the data file when it is not
   // stored yet. false when the list has no entry there (it ended before).
