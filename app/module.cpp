@@ -75,6 +75,22 @@ void loadConceptNames() {
   }
 }
 
+// Opens one of the module's data files on its record area. Every read copies a whole record
+// into the area, so a file whose records are longer than the area ends the program here,
+// before anything is read, rather than overrunning it.
+void openDataFile(int16_t fileNo, const char* name, char* area, size_t areaSize) {
+  const std::string path = session().dataRoot + "DADES\\" + name;
+  int16_t status = 0;
+  openKeyedFile(fileNo, path, area, status);
+  int16_t keyLength = 0, recordLength = 0;
+  getKeyInfo(fileNo, 0, keyLength, recordLength);
+  if (recordLength < 0 || static_cast<size_t>(recordLength) > areaSize) {
+    tellOperator(tr("ELS REGISTRES DEL FITXER SÓN MASSA LLARGS:"_cp) + " " + path);
+    closeModuleData();
+    platform().system->endProcess(1);
+  }
+}
+
 }  // namespace
 
 ModuleData& moduleData() {
@@ -95,15 +111,13 @@ void decideSingleCustomerVariant() {
 }
 
 void openModuleData() {
-  const std::string& root = session().dataRoot;
-  int16_t status = 0;
-  openKeyedFile(kConceptsFile, root + "DADES\\TVRebut", data.concepts, status);
+  openDataFile(kConceptsFile, "TVRebut", data.concepts, sizeof data.concepts);
   loadConceptNames();
-  openKeyedFile(502, root + "DADES\\TRemeses", data.remittances, status);
-  openKeyedFile(505, root + "DADES\\PropietV", data.owners, status);
-  openKeyedFile(506, root + "DADES\\FinquesV", data.buildings, status);
-  openKeyedFile(507, root + "DADES\\DepartaV", data.units, status);
-  openKeyedFile(509, root + "DADES\\CobramV", data.collections, status);
+  openDataFile(502, "TRemeses", data.remittances, sizeof data.remittances);
+  openDataFile(505, "PropietV", data.owners, sizeof data.owners);
+  openDataFile(506, "FinquesV", data.buildings, sizeof data.buildings);
+  openDataFile(507, "DepartaV", data.units, sizeof data.units);
+  openDataFile(509, "CobramV", data.collections, sizeof data.collections);
 }
 
 void closeModuleData() {

@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -21,6 +23,7 @@
 #include "form/form_tables.h"
 #include "form/loader.h"
 #include "keyed/keyed_files.h"
+#include "platform/cp850.h"
 #include "platform/memory_console.h"
 #include "platform/platform.h"
 #include "store/file_definition.h"
@@ -252,6 +255,23 @@ class RecordingConsole : public MemoryConsole {
   }
   std::vector<std::string> screens;
   std::function<void()> onKey;
+};
+
+// Ends the process as the test system does, after putting every screen the console handed a
+// key out on on the standard error, so that death tests can match the messages shown.
+class ReportingSystem : public TestSystem {
+ public:
+  explicit ReportingSystem(RecordingConsole& console) : console_(console) {}
+  [[noreturn]] void endProcess(int exitCode) override {
+    for (const std::string& screen : console_.screens) {
+      std::fputs(cp850ToUtf8(screen).c_str(), stderr);
+    }
+    std::fflush(stderr);
+    std::_Exit(exitCode);
+  }
+
+ private:
+  RecordingConsole& console_;
 };
 
 }  // namespace talmidor

@@ -182,22 +182,6 @@ TEST_F(LoaderTest, RejectsFormsItCannotUseSayingWhatIsWrong) {
   EXPECT_EQ(readFormDefinition(dir() + "form.qfm"), "");
 }
 
-// Ends the process like the real system, after putting the screens seen on standard error.
-class ReportingSystem : public TestSystem {
- public:
-  explicit ReportingSystem(RecordingConsole& console) : console_(console) {}
-  [[noreturn]] void endProcess(int exitCode) override {
-    for (const std::string& screen : console_.screens) {
-      std::fputs(cp850ToUtf8(screen).c_str(), stderr);
-    }
-    std::fflush(stderr);
-    std::_Exit(exitCode);
-  }
-
- private:
-  RecordingConsole& console_;
-};
-
 TEST_F(LoaderTest, UnusableModuleFormEndsWithAMessageNamingTheFileAndStatusOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto shortPageOne = modulePages();
