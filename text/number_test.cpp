@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "testing/test_environment.h"
 
@@ -29,10 +30,18 @@ struct Case {
   std::string expected;
 };
 
+// Between bars, so that leading and trailing spaces show in a failure.
+std::string barred(const std::string& text) {
+  std::string shown = "|";
+  shown += text;
+  shown += '|';
+  return shown;
+}
+
 // Formats every row; the message shows the row so that a failure names its case.
 void expectAll(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
-    EXPECT_EQ("|" + formatNumber(c.mask, c.value) + "|", "|" + c.expected + "|")
+    EXPECT_EQ(barred(formatNumber(c.mask, c.value)), barred(c.expected))
         << "mask " << c.mask << " value " << c.value;
   }
 }

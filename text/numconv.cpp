@@ -32,8 +32,11 @@ std::string numberToPlainText(double v) {
   std::string digits = wholeDigits(x);
   if (digits.size() < n) digits.insert(0, n - digits.size(), '0');
   std::string result = v < 0 ? "-" : "";
-  result += digits.substr(0, digits.size() - n);
-  if (n > 0) result += "." + digits.substr(digits.size() - n);
+  result.append(digits, 0, digits.size() - n);
+  if (n > 0) {
+    result.push_back('.');
+    result.append(digits, digits.size() - n, n);
+  }
   return result;
 }
 
