@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "testing/test_environment.h"
@@ -171,6 +175,48 @@ TEST_F(TerminalEcho, RepaintsAfterResizesAndAfterAProgramSharingTheTerminal) {
   EXPECT_EQ(session_.format("#{alternate_on}"), "1");
 }
 
+TEST_F(TerminalEcho, CopiesToTheTerminalClipboardAndKeepsItsOwn) {
+  TmuxSession::Options options;
+  // No desktop clipboard tools: the console keeps the text itself.
+  options.environment = {"DISPLAY=", "WAYLAND_DISPLAY="};
+  start(options);
+  // tmux takes a clipboard text sent with OSC 52 into a paste buffer.
+  ASSERT_EQ(session_.command({"set-option", "-g", "set-clipboard", "on"}), 0);
+  expectEcho({"C-k"}, "", 1, "key=000B mod=08");
+  EXPECT_TRUE(session_.waitFor("clipboard=Núm. d'edifici: çàèéíòóú")) << session_.capture();
+  std::string buffer;
+  EXPECT_TRUE(session_.waitUntil([&](const std::string&) {
+    session_.command({"show-buffer"}, &buffer);
+    return buffer == "Núm. d'edifici: çàèéíòóú";
+  })) << buffer;
+  expectEcho({"C-p"}, "", 2, "key=0010 mod=08");
+  EXPECT_TRUE(session_.waitUntil([](const std::string& screen) {
+    size_t first = screen.find("clipboard=Núm.");
+    return first != std::string::npos &&
+           screen.find("clipboard=Núm.", first + 1) != std::string::npos;
+  })) << session_.capture();
+}
+
+TEST_F(TerminalEcho, WaitsForKeysWithoutKeepingTheProcessorBusy) {
+  start();
+  auto cpuTicks = [&] {
+    std::ifstream stat("/proc/" + std::to_string(session_.programPid()) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // utime and stime are the 14th and 15th fields, counted after the command's name.
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+      if (i >= 14) ticks += std::stol(field);
+    }
+    return ticks;
+  };
+  long before = cpuTicks();
+  std::this_thread::sleep_for(milliseconds(1000));
+  // Idle for a second: a loop polling without waiting would use most of it (up to 100 ticks).
+  EXPECT_LT(cpuTicks() - before, 10);
+}
+
 TEST_F(TerminalEcho, GivesTheTerminalBackWhenEndedBySignals) {
   for (const char* signal : {"TERM", "HUP", "INT", "SEGV", "ABRT"}) {
     TmuxSession session;
@@ -182,6 +228,14 @@ TEST_F(TerminalEcho, GivesTheTerminalBackWhenEndedBySignals) {
     EXPECT_EQ(session.format("#{alternate_on} #{mouse_any_flag}"), "0 0") << signal;
     EXPECT_NE(session.exitCode(), 0) << signal;
   }
+}
+
+TEST_F(TerminalEcho, GivesTheTerminalBackWhenEndedThroughExit) {
+  start();
+  session_.sendKeys({"C-e"});
+  ASSERT_TRUE(session_.waitForExit());
+  EXPECT_EQ(session_.exitCode(), 3);
+  EXPECT_EQ(session_.format("#{alternate_on} #{mouse_any_flag}"), "0 0");
 }
 
 TEST_F(TerminalEcho, RefusesATerminalSmallerThan80By25) {

@@ -1,8 +1,10 @@
 // A check of the terminal console by eye and by the tmux test: draws a double frame with
 // accented text and a few colours, then shows every event it decodes on a line of its own.
-// Ctrl+Q ends it, Ctrl+R runs a short shell command sharing the terminal, Ctrl+B beeps.
+// Ctrl+Q ends it, Ctrl+E ends it through exit(), Ctrl+R runs a short shell command sharing the
+// terminal, Ctrl+B beeps, Ctrl+K copies a text to the clipboard and Ctrl+P shows the clipboard.
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/cp850.h"
@@ -72,6 +74,15 @@ int main() {
   if (c.mouseButtons() > 0) c.setMouseReporting(true);
 
   int16_t row = kFirstEchoRow;
+  // Writes a line below the last one, scrolling the echo area when it is full.
+  auto writeLine = [&](const std::string& text) {
+    if (row > c.rows()) {
+      c.scrollRect(kFirstEchoRow, 1, c.rows(), c.columns(), 1);
+      row = c.rows();
+    }
+    c.moveCursor(row++, 1);
+    c.writeText(text);
+  };
   int number = 0;
   for (;;) {
     ConsoleEvent e = c.nextEvent();
@@ -79,18 +90,28 @@ int main() {
       c.waitForInput(250);
       continue;
     }
-    if (e.kind == ConsoleEvent::Kind::Key && e.key == 17) break;
-    if (e.kind == ConsoleEvent::Kind::Key && e.key == 18) {
-      system.runCommand({"sh", "-c", "echo child ran; sleep 0.5"});
+    writeLine(describe(e, ++number));
+    int16_t key = e.kind == ConsoleEvent::Kind::Key ? e.key : 0;
+    if (key == 17) break;  // Ctrl+Q
+    switch (key) {
+      case 2:  // Ctrl+B
+        c.beep();
+        break;
+      case 5:  // Ctrl+E: the way a fatal error ends, through exit() with the console open
+        std::exit(3);
+      case 11:  // Ctrl+K
+        c.setClipboard(std::string("Núm. d'edifici: çàèéíòóú"_cp));
+        writeLine("clipboard=" + c.clipboard());
+        break;
+      case 16:  // Ctrl+P
+        writeLine("clipboard=" + c.clipboard());
+        break;
+      case 18:  // Ctrl+R
+        system.runCommand({"sh", "-c", "echo child ran; sleep 0.5"});
+        break;
+      default:
+        break;
     }
-    if (e.kind == ConsoleEvent::Kind::Key && e.key == 2) c.beep();
-    if (row > c.rows()) {
-      c.scrollRect(kFirstEchoRow, 1, c.rows(), c.columns(), 1);
-      row = c.rows();
-    }
-    c.moveCursor(row, 1);
-    c.writeText(describe(e, ++number));
-    ++row;
     c.present();
   }
   resetPlatform();

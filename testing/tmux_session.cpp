@@ -213,14 +213,24 @@ std::string TmuxSession::format(const std::string& text) const {
   return value;
 }
 
-bool TmuxSession::signalProgram(const std::string& signalName) {
+int TmuxSession::programPid() const {
   std::string shell = format("#{pane_pid}");
-  if (shell.empty()) return false;
+  if (shell.empty()) return -1;
   // The program is the child of the shell that records its exit status.
   std::ifstream children("/proc/" + shell + "/task/" + shell + "/children");
-  std::string pid;
-  if (!(children >> pid)) return false;
-  return runProgram({"kill", "-s", signalName, pid}, nullptr) == 0;
+  int pid = -1;
+  if (!(children >> pid)) return -1;
+  return pid;
+}
+
+bool TmuxSession::signalProgram(const std::string& signalName) {
+  int pid = programPid();
+  if (pid <= 0) return false;
+  return runProgram({"kill", "-s", signalName, std::to_string(pid)}, nullptr) == 0;
+}
+
+int TmuxSession::command(const std::vector<std::string>& arguments, std::string* output) const {
+  return tmux(arguments, output);
 }
 
 void TmuxSession::kill() {

@@ -72,6 +72,11 @@ class TmuxSession {
   // Sends the program a signal by name ("TERM", "SEGV"); start it with "exec" so that it
   // reaches the program and not a shell running it.
   bool signalProgram(const std::string& signalName);
+  // Process id of the program while it runs, -1 otherwise.
+  int programPid() const;
+  // Any other tmux command on this session's server ("set-option", "show-buffer", ...); the
+  // session's one pane is the target "t". Returns tmux's exit status.
+  int command(const std::vector<std::string>& arguments, std::string* output = nullptr) const;
 
   // Ends the server (also done by the destructor).
   void kill();
