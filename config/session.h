@@ -36,7 +36,8 @@ void resetSession();
 void initSession();
 
 // A directory value to which file names are appended directly: a non-empty value that does
-// not end in ":", "\" or "/" gets a "\" ("/" when the value is written with "/").
+// not end in ":", "\" or "/" gets a "\", or a "/" when it holds "/" and no "\" (a Linux
+// installation's "/srv/t01" becomes "/srv/t01/" as "T01" becomes "T01\").
 std::string normaliseDirectory(const std::string& dir);
 
 }  // namespace talmidor
