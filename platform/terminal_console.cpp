@@ -486,8 +486,7 @@ bool TerminalConsole::start(std::string& error) {
   }
 
   active_ = true;
-  screen_.resize(std::max<int16_t>(static_cast<int16_t>(LINES), options_.minimumRows),
-                 std::max<int16_t>(static_cast<int16_t>(COLS), options_.minimumColumns));
+  resizeGrid(LINES, COLS);
   clearok(curscr, TRUE);
   paint();
   return true;
@@ -625,17 +624,20 @@ void TerminalConsole::checkResize() {
     return;
   }
   resizeterm(size.ws_row, size.ws_col);
-  auto rows = std::max<int16_t>(static_cast<int16_t>(std::min<int>(size.ws_row, 1000)),
-                                options_.minimumRows);
-  auto columns = std::max<int16_t>(static_cast<int16_t>(std::min<int>(size.ws_col, 1000)),
-                                   options_.minimumColumns);
+  resizeGrid(size.ws_row, size.ws_col);
+  clearok(curscr, TRUE);
+  paintedRow_ = 0;
+}
+
+void TerminalConsole::resizeGrid(int terminalRows, int terminalColumns) {
+  auto rows = static_cast<int16_t>(std::clamp<int>(terminalRows, options_.minimumRows, 1000));
+  auto columns =
+      static_cast<int16_t>(std::clamp<int>(terminalColumns, options_.minimumColumns, 1000));
   if (rows != screen_.rows() || columns != screen_.columns()) {
     screen_.resize(rows, columns);
   } else {
     screen_.markAllChanged();
   }
-  clearok(curscr, TRUE);
-  paintedRow_ = 0;
 }
 
 void TerminalConsole::applyMouse() {

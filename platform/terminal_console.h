@@ -77,6 +77,8 @@ class TerminalConsole : public BufferedConsole {
   void applyMouse();
   // Picks up a size change signalled by SIGWINCH.
   void checkResize();
+  // The grid follows the terminal but keeps at least the minimum size.
+  void resizeGrid(int terminalRows, int terminalColumns);
   void readInput();
   bool inputQuiet() const;
   void writeRaw(const std::string& bytes);

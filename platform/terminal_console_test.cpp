@@ -47,7 +47,7 @@ class TerminalEcho : public ::testing::Test {
     if (!text.empty()) session_.sendText(text);
     char prefix[8];
     std::snprintf(prefix, sizeof prefix, "%03d ", number);
-    EXPECT_TRUE(session_.waitFor(prefix + echo, milliseconds(3000)))
+    EXPECT_TRUE(session_.waitFor(prefix + echo, milliseconds(8000)))
         << "sent " << (keys.empty() ? text : keys[0]) << "\n"
         << session_.capture();
   }
