@@ -110,7 +110,7 @@ TEST(Lookups, BuildingsPageAndTypeTheCodeUnitsStayInTheirBuildingRemittancesList
   }
   EXPECT_EQ(lines[12], "");
   run.keys({"Down", "Enter"});
-  ASSERT_TRUE(run.waitForCursor({11, 38}));
+  ASSERT_TRUE(run.waitForCursor({11, 39}));
   EXPECT_EQ(columnsOf(run.row(11), 33, 2), " 2");
 
   run.keys({"Escape"});

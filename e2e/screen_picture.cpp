@@ -72,7 +72,7 @@ ScreenPicture catalanPageOne(const std::string& dateDigits, int month) {
   page.put(10, 1, "FORMES DE COBRAMENT :");
   page.put(10, 24, "Domiciliació   Sí").put(10, 43, "Transferència  Sí");
   page.put(10, 62, "Comptant       Sí");
-  for (int group : {24, 43, 62}) page.put(11, group + 1, "Remeses  0").put(11, group + 12, "a 99");
+  for (int group : {24, 43, 62}) page.put(11, group + 1, "Remeses  0").put(11, group + 13, "a 99");
   page.put(12, 1, std::string(80, '-'));
   page.put(13, 1, "CONCEPTES A EMETRE :");
   const std::u32string names[] = {U"Lloguer",      U"IVA",       U"IRPF",   U"Aigua",
