@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "keyed/keyed_fixture.h"
 #include "keyed/records.h"
 #include "platform/platform.h"
+#include "store/sqlite_engine.h"
 #include "testing/child_process.h"
 
 namespace talmidor {
@@ -113,6 +116,24 @@ TEST_F(MultiUserTest, OpenIsRetriedWhileAnotherUserHoldsTheFileExclusively) {
   // And while this user has it open, nobody gets it exclusively.
   ChildProcess refused({buildDirectory() + "/keyedfile", "exclusive", path});
   EXPECT_EQ(refused.wait(), kStatusFileLocked);
+}
+
+TEST_F(MultiUserTest, ReadsSeeWhatAnotherUserWroteMeanwhile) {
+  open503();
+  int16_t status = -1;
+  readByKey(503, 0, "\x01", 1, status);
+  ASSERT_EQ(status, 0);
+  moveRecords(503, 1, status);
+  ASSERT_EQ(area[0], 2);
+  ChildProcess loader({buildDirectory() + "/keyedfile", "load", path});
+  ASSERT_TRUE(loader.writeInput(std::string(1, '\x03') + std::string(27, 'n')));
+  loader.closeInput();
+  ASSERT_EQ(loader.wait(), 0);
+  // A snapshot is kept for a few milliseconds at most.
+  std::this_thread::sleep_for(std::chrono::milliseconds(kSnapshotFreshnessMilliseconds + 5));
+  moveRecords(503, 1, status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(area[0], 3) << "the record loaded by the other user comes next";
 }
 
 }  // namespace

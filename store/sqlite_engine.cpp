@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -25,9 +26,18 @@ constexpr int64_t kAfterEveryPosition = std::numeric_limits<int64_t>::max();
 uint64_t writeGeneration = 0;
 // Makes the names of files being created unique within the process.
 uint64_t creationCounter = 0;
+using Clock = std::chrono::steady_clock;
+constexpr auto kFreshness = std::chrono::milliseconds(kSnapshotFreshnessMilliseconds);
+// When the snapshots of all open files were last looked at.
+Clock::time_point lastSweep;
+
 // Sorts after the collation form of every key (at most 255 bytes).
 const std::string afterEveryKey(kMaxKeyLength + 1, '\xFF');
 SqliteEngine sqliteEngine;
+
+class SqliteFile;
+// The files open in this process, for letting go of their old snapshots.
+std::vector<SqliteFile*> openFiles;
 
 int16_t statusOf(int rc) {
   switch (rc & 0xFF) {
@@ -98,9 +108,17 @@ std::string_view columnBlob(sqlite3_stmt* stmt, int column) {
            : std::string_view();
 }
 
+// Text joined piece by piece (building SQL with a chain of + trips a false -Wrestrict warning
+// of GCC 12 in optimised builds).
+std::string join(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (std::string_view p : parts) out.append(p);
+  return out;
+}
+
 std::string keyColumns(size_t keys, const std::string& prefix) {
   std::string out;
-  for (size_t k = 0; k < keys; ++k) out += prefix + "k" + std::to_string(k);
+  for (size_t k = 0; k < keys; ++k) out += join({prefix, "k", std::to_string(k)});
   return out;
 }
 
@@ -117,9 +135,12 @@ void removeDatabaseFiles(const std::string& path) {
 
 class SqliteFile : public StoreFile {
  public:
-  SqliteFile() = default;
+  SqliteFile() { openFiles.push_back(this); }
+  SqliteFile(const SqliteFile&) = delete;
+  SqliteFile& operator=(const SqliteFile&) = delete;
   ~SqliteFile() override {
-    closeCursor();
+    endSnapshot();
+    openFiles.erase(std::find(openFiles.begin(), openFiles.end(), this));
     if (inTransaction_) exec("ROLLBACK");
     // Closes once the statements below are finalized.
     sqlite3_close_v2(db_);
@@ -169,7 +190,26 @@ class SqliteFile : public StoreFile {
     if (cursor_) sqlite3_reset(cursor_);
     cursor_ = nullptr;
   }
-  bool cursorUsable(int keyNo, bool forward) const;
+  // Every read starts here: a snapshot that has grown too old, or that predates a write made
+  // in this process, is let go; now and then the other files' old snapshots are too.
+  void beginRead();
+  // After a plain read succeeded: keeps the read transaction (and with it the snapshot) open
+  // past the call, so that the next call costs no new transaction.
+  void keepSnapshot();
+  // Ends the read transaction this handle holds, if any.
+  void endSnapshot() {
+    closeCursor();
+    if (pinned_) sqlite3_reset(pin_.get());
+    pinned_ = false;
+  }
+  void endSnapshotIfStale(Clock::time_point now) {
+    if (pinned_ && (now - snapshotStart_ > kFreshness || snapshotGeneration_ != writeGeneration)) {
+      endSnapshot();
+    }
+  }
+  bool cursorUsable(int keyNo, bool forward) const {
+    return cursor_ != nullptr && pinned_ && cursorKey_ == keyNo && cursorForward_ == forward;
+  }
   // Steps stmt (already bound, or the open cursor) once and makes the row current.
   int16_t stepOnce(sqlite3_stmt* stmt, int keyNo, bool forward, SeekMode mode,
                    std::string_view seekForm, LockRequest lock, std::string_view& record,
@@ -201,8 +241,10 @@ class SqliteFile : public StoreFile {
   sqlite3_stmt* cursor_ = nullptr;  // the statement that found the current record, still open
   bool cursorForward_ = true;
   int cursorKey_ = 0;
-  uint64_t cursorGeneration_ = 0;
-  std::chrono::steady_clock::time_point lastStep_;
+  Statement pin_;  // a statement left stepped holds the read transaction open
+  bool pinned_ = false;
+  Clock::time_point snapshotStart_, readStart_;
+  uint64_t snapshotGeneration_ = 0;
   uint32_t singleLock_ = 0;  // position of the single-record lock held, 0 none
 
   std::string rawKey_, seekForm_, record_;
@@ -246,8 +288,9 @@ int16_t SqliteFile::open(const std::string& path, OpenMode mode) {
   }
   size_t keys = def_.keys.size();
   std::string counts;
-  for (size_t k = 0; k < keys; ++k) counts += ", d" + std::to_string(k);
-  std::string sql = "SELECT records, last_position" + counts + " FROM talmidor_counts WHERE id = 1";
+  for (size_t k = 0; k < keys; ++k) counts += join({", d", std::to_string(k)});
+  std::string sql =
+      join({"SELECT records, last_position", counts, " FROM talmidor_counts WHERE id = 1"});
   if (readCounts_.prepare(db_, sql) != SQLITE_OK) return kStatusNotADataFile;
   {
     ResetOnExit reset(readCounts_.get());
@@ -255,22 +298,24 @@ int16_t SqliteFile::open(const std::string& path, OpenMode mode) {
   }
   std::string set = "records = records + ?1, last_position = max(last_position, ?2)";
   for (size_t k = 0; k < keys; ++k) {
-    set += ", d" + std::to_string(k) + " = d" + std::to_string(k) + " + ?" + std::to_string(k + 3);
+    std::string n = std::to_string(k);
+    set += join({", d", n, " = d", n, " + ?", std::to_string(k + 3)});
   }
   std::string columns = keyColumns(keys, ", ");
   std::string values, assignments;
   for (size_t k = 0; k < keys; ++k) {
-    values += ", ?" + std::to_string(k + 3);
-    assignments += ", k" + std::to_string(k) + " = ?" + std::to_string(k + 3);
+    values += join({", ?", std::to_string(k + 3)});
+    assignments += join({", k", std::to_string(k), " = ?", std::to_string(k + 3)});
   }
   if (readData_.prepare(db_, "SELECT data FROM records WHERE pos = ?1") != SQLITE_OK ||
+      pin_.prepare(db_, "SELECT 1 FROM talmidor_counts") != SQLITE_OK ||
       (!readOnly_ &&
-       (writeCounts_.prepare(db_, "UPDATE talmidor_counts SET " + set + " WHERE id = 1") !=
+       (writeCounts_.prepare(db_, join({"UPDATE talmidor_counts SET ", set, " WHERE id = 1"})) !=
             SQLITE_OK ||
-        insert_.prepare(db_, "INSERT INTO records(pos, p, data" + columns + ") VALUES (?1, ?1, ?2" +
-                                 values + ")") != SQLITE_OK ||
-        update_.prepare(db_, "UPDATE records SET data = ?2" + assignments + " WHERE pos = ?1") !=
-            SQLITE_OK ||
+        insert_.prepare(db_, join({"INSERT INTO records(pos, p, data", columns,
+                                   ") VALUES (?1, ?1, ?2", values, ")"})) != SQLITE_OK ||
+        update_.prepare(db_, join({"UPDATE records SET data = ?2", assignments,
+                                   " WHERE pos = ?1"})) != SQLITE_OK ||
         delete_.prepare(db_, "DELETE FROM records WHERE pos = ?1") != SQLITE_OK ||
         savepoint_.prepare(db_, "SAVEPOINT write_op") != SQLITE_OK ||
         release_.prepare(db_, "RELEASE write_op") != SQLITE_OK ||
@@ -282,33 +327,52 @@ int16_t SqliteFile::open(const std::string& path, OpenMode mode) {
     if (prepareKey(static_cast<int>(k)) != SQLITE_OK) return kStatusNotADataFile;
   }
   exec("PRAGMA synchronous = NORMAL");
+  // Pages are read through a memory map (no system call per page) and cached beyond it; both
+  // are taken only as they are used. The store never shrinks a file, so the map stays valid.
+  exec("PRAGMA mmap_size = 268435456");
+  exec("PRAGMA cache_size = -32768");
   return kStatusOk;
 }
 
 int SqliteFile::prepareKey(int keyNo) {
-  std::string k = "k" + std::to_string(keyNo);
+  std::string k = join({"k", std::to_string(keyNo)});
   KeyStatements& s = perKey_[keyNo];
-  int rc = s.forward.prepare(db_, "SELECT pos, data, " + k + " FROM records WHERE (" + k +
-                                      ", p) > (?1, ?2) ORDER BY " + k + ", p");
+  int rc = s.forward.prepare(db_, join({"SELECT pos, data, ", k, " FROM records WHERE (", k,
+                                        ", p) > (?1, ?2) ORDER BY ", k, ", p"}));
   if (rc == SQLITE_OK) {
-    rc = s.backward.prepare(db_, "SELECT pos, data, " + k + " FROM records WHERE (" + k +
-                                     ", p) < (?1, ?2) ORDER BY " + k + " DESC, p DESC");
+    rc = s.backward.prepare(db_, join({"SELECT pos, data, ", k, " FROM records WHERE (", k,
+                                       ", p) < (?1, ?2) ORDER BY ", k, " DESC, p DESC"}));
   }
   if (rc == SQLITE_OK) {
-    rc = s.atPosition.prepare(db_, "SELECT data, " + k + " FROM records WHERE pos = ?1");
+    rc = s.atPosition.prepare(db_, join({"SELECT data, ", k, " FROM records WHERE pos = ?1"}));
   }
   if (rc == SQLITE_OK) {
     rc = s.countEqual.prepare(
-        db_, "SELECT count(*) FROM (SELECT 1 FROM records WHERE " + k + " = ?1 LIMIT 2)");
+        db_, join({"SELECT count(*) FROM (SELECT 1 FROM records WHERE ", k, " = ?1 LIMIT 2)"}));
   }
   return rc;
 }
 
-bool SqliteFile::cursorUsable(int keyNo, bool forward) const {
-  return cursor_ != nullptr && cursorKey_ == keyNo && cursorForward_ == forward &&
-         cursorGeneration_ == writeGeneration &&
-         std::chrono::steady_clock::now() - lastStep_ <
-             std::chrono::milliseconds(kCursorFreshnessMilliseconds);
+void SqliteFile::beginRead() {
+  readStart_ = Clock::now();
+  endSnapshotIfStale(readStart_);
+  if (readStart_ - lastSweep > kFreshness) {
+    lastSweep = readStart_;
+    for (SqliteFile* other : openFiles) {
+      if (other != this) other->endSnapshotIfStale(readStart_);
+    }
+  }
+}
+
+void SqliteFile::keepSnapshot() {
+  if (pinned_) return;
+  if (sqlite3_step(pin_.get()) != SQLITE_ROW) {
+    sqlite3_reset(pin_.get());
+    return;
+  }
+  pinned_ = true;
+  snapshotStart_ = readStart_;
+  snapshotGeneration_ = writeGeneration;
 }
 
 void SqliteFile::takeSingleLock(uint32_t position) {
@@ -371,15 +435,15 @@ int16_t SqliteFile::stepOnce(sqlite3_stmt* stmt, int keyNo, bool forward, SeekMo
   }
   uint32_t position = static_cast<uint32_t>(sqlite3_column_int64(stmt, 0));
   if (lock != LockRequest::None) {
-    closeCursor();
+    // What is locked must be read again outside this snapshot.
     sqlite3_reset(stmt);
+    endSnapshot();
     return lockFound(keyNo, position, lock, record, vanished);
   }
   cursor_ = stmt;
   cursorForward_ = forward;
   cursorKey_ = keyNo;
-  cursorGeneration_ = writeGeneration;
-  lastStep_ = std::chrono::steady_clock::now();
+  keepSnapshot();
   record = columnBlob(stmt, 1);
   current_.valid = true;
   current_.exists = true;
@@ -392,6 +456,7 @@ int16_t SqliteFile::stepOnce(sqlite3_stmt* stmt, int keyNo, bool forward, SeekMo
 
 int16_t SqliteFile::seek(int keyNo, SeekMode mode, std::string_view rawKey, LockRequest lock,
                          std::string_view& record) {
+  beginRead();
   collateKey(def_, keyNo, rawKey, seekForm_);
   bool forward = mode == SeekMode::Equal || mode == SeekMode::Greater ||
                  mode == SeekMode::GreaterOrEqual || mode == SeekMode::First;
@@ -427,6 +492,7 @@ int16_t SqliteFile::seek(int keyNo, SeekMode mode, std::string_view rawKey, Lock
 int16_t SqliteFile::step(int keyNo, bool forward, LockRequest lock, std::string_view& record) {
   if (!current_.valid || !current_.hasKey) return kStatusInvalidPositioning;
   if (current_.key != keyNo) return kStatusDifferentKeyNumber;
+  beginRead();
   for (int attempt = 0; attempt < 3; ++attempt) {
     sqlite3_stmt* stmt;
     if (cursorUsable(keyNo, forward)) {
@@ -446,12 +512,15 @@ int16_t SqliteFile::step(int keyNo, bool forward, LockRequest lock, std::string_
 
 int16_t SqliteFile::readAt(int keyNo, uint32_t position, LockRequest lock,
                            std::string_view& record) {
+  beginRead();
   closeCursor();
   if (position == 0 || position > static_cast<uint32_t>(std::numeric_limits<int32_t>::max())) {
     return kStatusInvalidRecordPosition;
   }
   bool hadIt = lock_.holdsRecord(position);
   if (lock != LockRequest::None) {
+    // Read under the lock, outside any older snapshot.
+    endSnapshot();
     switch (lock_.lockRecord(position, lock == LockRequest::Wait)) {
       case LockResult::Acquired:
         break;
@@ -469,7 +538,11 @@ int16_t SqliteFile::readAt(int keyNo, uint32_t position, LockRequest lock,
     if (lock != LockRequest::None && !hadIt) lock_.unlockRecord(position);
     return rc == SQLITE_DONE ? kStatusInvalidRecordPosition : statusOf(rc);
   }
-  if (lock != LockRequest::None) takeSingleLock(position);
+  if (lock != LockRequest::None) {
+    takeSingleLock(position);
+  } else {
+    keepSnapshot();
+  }
   record_.assign(columnBlob(stmt, 0));
   record = record_;
   current_.valid = true;
@@ -509,7 +582,7 @@ int16_t SqliteFile::countEqual(int keyNo, const std::string& form, int& count) {
 
 int16_t SqliteFile::beginWrite() {
   if (readOnly_) return kStatusAccessDenied;
-  closeCursor();
+  endSnapshot();
   ++writeGeneration;
   int rc;
   if (inTransaction_) {
@@ -748,10 +821,12 @@ int16_t SqliteFile::unlock() {
 }
 
 int16_t SqliteFile::statistics(uint32_t& records, std::vector<uint32_t>& distinctValues) {
+  beginRead();
   sqlite3_stmt* stmt = readCounts_.get();
   ResetOnExit reset(stmt);
   int rc = sqlite3_step(stmt);
   if (rc != SQLITE_ROW) return statusOf(rc);
+  keepSnapshot();
   records = static_cast<uint32_t>(sqlite3_column_int64(stmt, 0));
   distinctValues.resize(def_.keys.size());
   for (size_t k = 0; k < distinctValues.size(); ++k) {
@@ -763,7 +838,7 @@ int16_t SqliteFile::statistics(uint32_t& records, std::vector<uint32_t>& distinc
 int16_t SqliteFile::beginTransaction() {
   if (readOnly_) return kStatusAccessDenied;
   if (inTransaction_) return kStatusTransactionActive;
-  closeCursor();
+  endSnapshot();
   int rc = exec("BEGIN IMMEDIATE");
   if (rc != SQLITE_OK) return statusOf(rc);
   inTransaction_ = true;
@@ -772,7 +847,7 @@ int16_t SqliteFile::beginTransaction() {
 
 int16_t SqliteFile::commitTransaction() {
   if (!inTransaction_) return kStatusNoTransaction;
-  closeCursor();
+  endSnapshot();
   ++writeGeneration;
   int rc = exec("COMMIT");
   if (rc != SQLITE_OK) {
@@ -786,7 +861,7 @@ int16_t SqliteFile::commitTransaction() {
 
 int16_t SqliteFile::rollbackTransaction() {
   if (!inTransaction_) return kStatusNoTransaction;
-  closeCursor();
+  endSnapshot();
   ++writeGeneration;
   exec("ROLLBACK");
   inTransaction_ = false;
@@ -814,7 +889,7 @@ int16_t SqliteEngine::create(const std::string& path, const FileDefinition& defi
   // Built under a name of its own and moved into place whole, so that no other process ever
   // opens a half-made file.
   std::string building =
-      path + ".new-" + std::to_string(getpid()) + "-" + std::to_string(++creationCounter);
+      join({path, ".new-", std::to_string(getpid()), "-", std::to_string(++creationCounter)});
   removeDatabaseFiles(building);
   sqlite3* db = nullptr;
   int rc =
@@ -831,18 +906,19 @@ int16_t SqliteEngine::create(const std::string& path, const FileDefinition& defi
       "PRAGMA journal_mode = WAL;"
       "BEGIN;"
       "CREATE TABLE talmidor_meta(name TEXT PRIMARY KEY, value BLOB NOT NULL);"
-      "CREATE TABLE records(pos INTEGER PRIMARY KEY, p INTEGER NOT NULL, data BLOB NOT NULL" +
-      keyColumns(keys, ", ") + ");";
+      "CREATE TABLE records(pos INTEGER PRIMARY KEY, p INTEGER NOT NULL, data BLOB NOT NULL";
+  sql += keyColumns(keys, ", ");
+  sql += ");";
   std::string counts;
   for (size_t k = 0; k < keys; ++k) {
     std::string n = std::to_string(k);
-    sql += "CREATE INDEX key" + n + " ON records(k" + n + ", p);";
-    counts += ", d" + n + " INTEGER NOT NULL DEFAULT 0";
+    sql += join({"CREATE INDEX key", n, " ON records(k", n, ", p);"});
+    counts += join({", d", n, " INTEGER NOT NULL DEFAULT 0"});
   }
   sql +=
-      "CREATE TABLE talmidor_counts(id INTEGER PRIMARY KEY, records INTEGER NOT NULL DEFAULT 0,"
-      " last_position INTEGER NOT NULL DEFAULT 0" +
-      counts + ");INSERT INTO talmidor_counts(id) VALUES (1);";
+      join({"CREATE TABLE talmidor_counts(id INTEGER PRIMARY KEY,"
+            " records INTEGER NOT NULL DEFAULT 0, last_position INTEGER NOT NULL DEFAULT 0",
+            counts, ");INSERT INTO talmidor_counts(id) VALUES (1);"});
   rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_stmt* meta = nullptr;

@@ -20,10 +20,14 @@ class SqliteEngine : public StoreEngine {
   int16_t open(const std::string& path, OpenMode mode, std::unique_ptr<StoreFile>& file) override;
 };
 
-// A run of Get Next (or Get Previous) calls keeps stepping the SQLite statement that found the
-// current record while the calls follow each other within this time and nothing was written in
-// this process meanwhile; otherwise the next step searches again from the current record, so
-// that records other users wrote in between are seen.
-constexpr int kCursorFreshnessMilliseconds = 20;
+// Reads keep their read transaction, and so their snapshot of the file, open past the call:
+// a run of calls then costs no new transaction each, and a run of Get Next (or Get Previous)
+// steps the SQLite statement that found the current record instead of searching again. A
+// snapshot is let go as soon as a call finds it older than this, or finds that something was
+// written in this process since it began, so every read sees what other users wrote at most
+// this long before. A handle keeps its last snapshot while it is not called (other files'
+// old snapshots are let go by the next call on any file); meanwhile checkpoints cannot restart
+// that file's write-ahead log, which only grows with what others write.
+constexpr int kSnapshotFreshnessMilliseconds = 20;
 
 }  // namespace talmidor

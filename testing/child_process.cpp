@@ -83,6 +83,17 @@ bool ChildProcess::readLine(std::string& line, int timeoutMilliseconds) {
   }
 }
 
+bool ChildProcess::writeInput(const std::string& bytes) {
+  size_t done = 0;
+  while (input_ >= 0 && done < bytes.size()) {
+    ssize_t n = ::write(input_, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return done == bytes.size();
+}
+
 void ChildProcess::closeInput() {
   if (input_ >= 0) ::close(input_);
   input_ = -1;

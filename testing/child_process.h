@@ -20,6 +20,8 @@ class ChildProcess {
   // The next line of its output, without the newline. False when the output ends first or
   // timeoutMilliseconds pass.
   bool readLine(std::string& line, int timeoutMilliseconds = 10000);
+  // Writes to its standard input; false when it no longer reads.
+  bool writeInput(const std::string& bytes);
   // Closes its standard input (a holder then lets go).
   void closeInput();
   // Waits for it to end: its exit status, or 128 + the signal that ended it.
