@@ -39,6 +39,10 @@ fs::path testDirectory() {
 
 }  // namespace
 
+std::string sourceTree() {
+  return TALMIDOR_E2E_SOURCE_TREE;
+}
+
 std::string talmidorProgram() {
   return buildDirectory() + "/talmidor";
 }
@@ -66,7 +70,7 @@ DemoInstallation::DemoInstallation(const InstallationOptions& options) {
   fs::remove_all(dir, ec);
   root_ = dir.string() + "/";
   std::string command =
-      "python3 " + TmuxSession::shellQuote(sourceDirectory() + "/demo/make-installation") + " " +
+      "python3 " + TmuxSession::shellQuote(sourceTree() + "/demo/make-installation") + " " +
       TmuxSession::shellQuote(dir.string()) + " --keyedfile " +
       TmuxSession::shellQuote(keyedfileProgram()) + " --language " + options.language + " --date " +
       options.workDate + " --units " + std::to_string(options.units);

@@ -40,6 +40,9 @@ class DemoInstallation {
   bool ok_ = false;
 };
 
+// The source tree this build was configured from (the demo generator and its sources).
+std::string sourceTree();
+
 // The built programs of this build tree.
 std::string talmidorProgram();
 std::string keyedfileProgram();

@@ -11,7 +11,6 @@
 #include "e2e/installation.h"
 #include "e2e/module_run.h"
 #include "e2e/screen_picture.h"
-#include "testing/test_environment.h"
 
 namespace talmidor {
 namespace {
@@ -21,7 +20,7 @@ using Position = ModuleRun::Position;
 // The lines of a help source of the demo as the viewer shows them: emphasis marks take no
 // column.
 std::vector<std::string> helpLines(const std::string& topic) {
-  std::ifstream in(sourceDirectory() + "/demo/help/" + topic + ".txt");
+  std::ifstream in(sourceTree() + "/demo/help/" + topic + ".txt");
   std::vector<std::string> lines;
   std::string line;
   while (std::getline(in, line)) {
