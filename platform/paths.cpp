@@ -12,8 +12,7 @@ namespace talmidor {
 namespace {
 
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
@@ -42,13 +41,13 @@ std::string hostPath(const std::string& path) {
   std::string result;
   size_t start = 0;
   if (!p.empty() && p[0] == '/') {
-    result = "/";
+    result.push_back('/');
     start = 1;
   }
   while (start <= p.size()) {
     size_t slash = p.find('/', start);
-    std::string component = p.substr(start, slash == std::string::npos ? std::string::npos
-                                                                       : slash - start);
+    std::string component =
+        p.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
     if (!component.empty() && component != "." && component != "..") {
       std::string directory = result.empty() ? "" : result;
       component = matchInDirectory(directory, component);

@@ -58,7 +58,10 @@ std::string describe(const ConsoleEvent& e, int number) {
   std::snprintf(text, sizeof text, "%03d key=%04X mod=%02X", number, static_cast<uint16_t>(e.key),
                 e.modifiers);
   std::string line = text;
-  if (e.key >= 32 && e.key < 256) line += " " + std::string(1, static_cast<char>(e.key));
+  if (e.key >= 32 && e.key < 256) {
+    line += ' ';
+    line += static_cast<char>(e.key);
+  }
   return line;
 }
 

@@ -289,7 +289,9 @@ std::string calculatorResult(const CalculatorState& state) {
   // At least one digit before the point: 0.001 is a tenth of a hundredth, "0.1".
   size_t minimum = static_cast<size_t>(places - 1);
   if (digits.size() < minimum) digits.insert(0, minimum - digits.size(), '0');
-  if (places > 2) digits.insert(digits.size() - static_cast<size_t>(places - 2), ".");
+  if (places > 2) {
+    digits.insert(digits.end() - static_cast<std::ptrdiff_t>(places - 2), '.');
+  }
   return digits;
 }
 

@@ -108,7 +108,10 @@ Quarter drawQuarter(const CalendarDate& date) {
     }
   }
   setColourClass("n");
-  printInWindow(0, (kInnerWidth - 6) / 2 + 1, " " + rightAligned(quarter.year, 4) + " ");
+  std::string yearText(1, ' ');
+  yearText += rightAligned(quarter.year, 4);
+  yearText += ' ';
+  printInWindow(0, (kInnerWidth - 6) / 2 + 1, yearText);
   printInWindow(1, 1, weekdayHeads(session().language));
   for (int16_t i = 0; i < 3; ++i) drawMonth(quarter, static_cast<int16_t>(quarter.firstMonth + i));
   return quarter;
