@@ -517,6 +517,9 @@ void TerminalConsole::restore() {
     mouseOn_ = false;
     cursorStyleSet_ = false;
     writeRaw(bytes);
+    // endwin shows the cursor only when curses thinks it hidden; after a program that shared
+    // the terminal its idea may be stale, so the cursor is shown explicitly.
+    curs_set(1);
     endwin();
   }
   suspended_ = false;
