@@ -19,9 +19,6 @@ function(talmidor_folder_library name)
     add_executable(${name}_test ${tests})
     target_link_libraries(${name}_test PRIVATE ${name} ${ARG_TEST_DEPENDS} GTest::gtest GTest::gtest_main)
     set_target_properties(${name}_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    gtest_discover_tests(${name}_test
-      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-      PROPERTIES ENVIRONMENT "TALMIDOR_BUILD_DIR=${CMAKE_BINARY_DIR};TALMIDOR_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-      DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${name}_test WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()

@@ -39,9 +39,7 @@ fs::path testDirectory() {
 
 }  // namespace
 
-std::string sourceTree() {
-  return TALMIDOR_E2E_SOURCE_TREE;
-}
+std::string sourceTree() { return sourceDirectory(); }
 
 std::string talmidorProgram() {
   return buildDirectory() + "/talmidor";

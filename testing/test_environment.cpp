@@ -43,14 +43,15 @@ std::string TestEnvironment::readFile(const std::string& relativePath) const {
   return text.str();
 }
 
+// The environment may point the tests elsewhere; otherwise they use the trees of their build.
 std::string buildDirectory() {
   const char* dir = std::getenv("TALMIDOR_BUILD_DIR");
-  return dir ? dir : ".";
+  return dir && *dir ? dir : TALMIDOR_BUILD_TREE;
 }
 
 std::string sourceDirectory() {
   const char* dir = std::getenv("TALMIDOR_SOURCE_DIR");
-  return dir ? dir : "..";
+  return dir && *dir ? dir : TALMIDOR_SOURCE_TREE;
 }
 
 }  // namespace talmidor
