@@ -20,8 +20,8 @@ namespace {
 // shown and kept for the run.
 struct DateSettings {
   bool loaded = false;
-  char separator = '/';
-  std::string order = "DMA";
+  char dateSeparator = '/';
+  std::string dateOrder = "DMA";
 };
 
 DateSettings dateSettings;
@@ -50,9 +50,9 @@ void loadDateSettings() {
   if (dateSettings.loaded) return;
   const std::string file = platform().system->environment("ZUBROOT") + "Kelo.ini";
   std::string separator = readIniValue(file, "Usuari", "DatCaracter");
-  dateSettings.separator = separator.empty() || separator[0] == ' ' ? '/' : separator[0];
+  dateSettings.dateSeparator = separator.empty() || separator[0] == ' ' ? '/' : separator[0];
   std::string order = fitText(readIniValue(file, "Usuari", "DatOrdre"), 3);
-  dateSettings.order = order == "   " ? "DMA" : order;
+  dateSettings.dateOrder = order == "   " ? "DMA" : order;
   dateSettings.loaded = true;
 }
 
@@ -227,7 +227,7 @@ std::string formatDate(const std::string& packed, int16_t style, const std::stri
   }
   std::string text;
   if (month != 0 || day != 0) {
-    for (char letter : dateSettings.order) {
+    for (char letter : dateSettings.dateOrder) {
       if (wanted.find(letter) == std::string::npos) continue;
       std::string piece;
       if (letter == 'D') {
@@ -245,7 +245,7 @@ std::string formatDate(const std::string& packed, int16_t style, const std::stri
       } else {
         continue;
       }
-      if (style != 2 && !text.empty()) text.push_back(dateSettings.separator);
+      if (style != 2 && !text.empty()) text.push_back(dateSettings.dateSeparator);
       text += piece;
     }
   }
