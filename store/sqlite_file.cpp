@@ -30,6 +30,19 @@ Clock::time_point lastSweep;
 // Sorts after the collation form of every key (at most 255 bytes).
 const std::string afterEveryKey(kMaxKeyLength + 1, '\xFF');
 
+// The status of a lock attempt: busy is the given status, a failure an I/O error.
+int16_t statusOfLock(LockResult result, int16_t busy) {
+  switch (result) {
+    case LockResult::Acquired:
+      return kStatusOk;
+    case LockResult::Busy:
+      return busy;
+    case LockResult::Failed:
+      break;
+  }
+  return kStatusIoError;
+}
+
 class SqliteFile;
 // The files open in this process, for letting go of their old snapshots.
 std::vector<SqliteFile*> openFiles;
@@ -119,8 +132,14 @@ class SqliteFile : public StoreFile {
   int16_t lockFound(int keyNo, uint32_t position, LockRequest lock, std::string_view& record,
                     bool& vanished);
   void takeSingleLock(uint32_t position);
+  // Makes the row of an atPosition statement the current record, its data copied to record_.
+  void holdRow(sqlite3_stmt* stmt, int keyNo, uint32_t position, std::string_view& record);
   void formsOf(std::string_view record, KeyForms& out);
   int16_t countEqual(int keyNo, const std::string& form, int& count);
+  // countEqual for a value a write brings: a duplicate on a key that allows none is refused.
+  int16_t countNewValue(int keyNo, const std::string& form, int& count);
+  // Binds the key columns of an insert or update (?3 on) to the forms, null where absent.
+  void bindForms(sqlite3_stmt* stmt, const KeyForms& forms);
   // Write scope: its own transaction, or a savepoint inside the caller's transaction.
   int16_t beginWrite();
   int16_t endWrite(int16_t status);
@@ -154,13 +173,8 @@ class SqliteFile : public StoreFile {
 int16_t SqliteFile::open(const std::string& path, OpenMode mode) {
   readOnly_ = mode == OpenMode::ReadOnly;
   if (int16_t s = lock_.open(path)) return s;
-  switch (lock_.lockFile(mode == OpenMode::Exclusive)) {
-    case LockResult::Acquired:
-      break;
-    case LockResult::Busy:
-      return kStatusFileLocked;
-    case LockResult::Failed:
-      return kStatusIoError;
+  if (int16_t s = statusOfLock(lock_.lockFile(mode == OpenMode::Exclusive), kStatusFileLocked)) {
+    return s;
   }
   int flags = (readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
@@ -284,13 +298,9 @@ void SqliteFile::takeSingleLock(uint32_t position) {
 int16_t SqliteFile::lockFound(int keyNo, uint32_t position, LockRequest lock,
                               std::string_view& record, bool& vanished) {
   bool hadIt = lock_.holdsRecord(position);
-  switch (lock_.lockRecord(position, lock == LockRequest::Wait)) {
-    case LockResult::Acquired:
-      break;
-    case LockResult::Busy:
-      return kStatusRecordLocked;
-    case LockResult::Failed:
-      return kStatusIoError;
+  if (int16_t s = statusOfLock(lock_.lockRecord(position, lock == LockRequest::Wait),
+                               kStatusRecordLocked)) {
+    return s;
   }
   // The record was found before the lock was taken: read it again under the lock, outside
   // the cursor's snapshot, so that what the caller holds locked is what is stored.
@@ -307,14 +317,7 @@ int16_t SqliteFile::lockFound(int keyNo, uint32_t position, LockRequest lock,
     return statusOfSqlite(rc);
   }
   takeSingleLock(position);
-  record_.assign(columnBlob(stmt, 0));
-  record = record_;
-  current_.valid = true;
-  current_.exists = true;
-  current_.key = keyNo;
-  current_.hasKey = sqlite3_column_type(stmt, 1) != SQLITE_NULL;
-  current_.collation.assign(columnBlob(stmt, 1));
-  current_.position = position;
+  holdRow(stmt, keyNo, position, record);
   return kStatusOk;
 }
 
@@ -422,13 +425,9 @@ int16_t SqliteFile::readAt(int keyNo, uint32_t position, LockRequest lock,
   if (lock != LockRequest::None) {
     // Read under the lock, outside any older snapshot.
     endSnapshot();
-    switch (lock_.lockRecord(position, lock == LockRequest::Wait)) {
-      case LockResult::Acquired:
-        break;
-      case LockResult::Busy:
-        return kStatusRecordLocked;
-      case LockResult::Failed:
-        return kStatusIoError;
+    if (int16_t s = statusOfLock(lock_.lockRecord(position, lock == LockRequest::Wait),
+                                 kStatusRecordLocked)) {
+      return s;
     }
   }
   sqlite3_stmt* stmt = perKey_[keyNo].atPosition.get();
@@ -444,6 +443,12 @@ int16_t SqliteFile::readAt(int keyNo, uint32_t position, LockRequest lock,
   } else {
     keepSnapshot();
   }
+  holdRow(stmt, keyNo, position, record);
+  return kStatusOk;
+}
+
+void SqliteFile::holdRow(sqlite3_stmt* stmt, int keyNo, uint32_t position,
+                         std::string_view& record) {
   record_.assign(columnBlob(stmt, 0));
   record = record_;
   current_.valid = true;
@@ -452,7 +457,6 @@ int16_t SqliteFile::readAt(int keyNo, uint32_t position, LockRequest lock,
   current_.hasKey = sqlite3_column_type(stmt, 1) != SQLITE_NULL;
   current_.collation.assign(columnBlob(stmt, 1));
   current_.position = position;
-  return kStatusOk;
 }
 
 int16_t SqliteFile::currentPosition(uint32_t& position) {
@@ -479,6 +483,24 @@ int16_t SqliteFile::countEqual(int keyNo, const std::string& form, int& count) {
   if (rc != SQLITE_ROW) return statusOfSqlite(rc);
   count = sqlite3_column_int(stmt, 0);
   return kStatusOk;
+}
+
+int16_t SqliteFile::countNewValue(int keyNo, const std::string& form, int& count) {
+  int16_t status = countEqual(keyNo, form, count);
+  if (status == kStatusOk && count > 0 && !def_.keys[keyNo].duplicates()) {
+    status = kStatusDuplicateKey;
+  }
+  return status;
+}
+
+void SqliteFile::bindForms(sqlite3_stmt* stmt, const KeyForms& forms) {
+  for (size_t k = 0; k < forms.forms.size(); ++k) {
+    if (forms.present[k]) {
+      bindBlob(stmt, static_cast<int>(k + 3), forms.forms[k]);
+    } else {
+      sqlite3_bind_null(stmt, static_cast<int>(k + 3));
+    }
+  }
 }
 
 int16_t SqliteFile::beginWrite() {
@@ -545,16 +567,9 @@ int16_t SqliteFile::applyCounts(int64_t records, int64_t lastPosition,
 int16_t SqliteFile::lockForWrite(uint32_t position, bool& temporary) {
   temporary = false;
   if (lock_.holdsRecord(position)) return kStatusOk;
-  switch (lock_.lockRecord(position, false)) {
-    case LockResult::Acquired:
-      temporary = true;
-      return kStatusOk;
-    case LockResult::Busy:
-      return kStatusRecordLocked;
-    case LockResult::Failed:
-      break;
-  }
-  return kStatusIoError;
+  int16_t status = statusOfLock(lock_.lockRecord(position, false), kStatusRecordLocked);
+  temporary = status == kStatusOk;
+  return status;
 }
 
 int16_t SqliteFile::insert(int keyNo, std::string_view record) {
@@ -567,10 +582,7 @@ int16_t SqliteFile::insert(int keyNo, std::string_view record) {
   for (size_t k = 0; k < keys && status == kStatusOk; ++k) {
     if (!forms.present[k]) continue;
     int count = 0;
-    status = countEqual(static_cast<int>(k), forms.forms[k], count);
-    if (status == kStatusOk && count > 0 && !def_.keys[k].duplicates()) {
-      status = kStatusDuplicateKey;
-    }
+    status = countNewValue(static_cast<int>(k), forms.forms[k], count);
     distinct[k] = count == 0 ? 1 : 0;
   }
   int64_t position = 0;
@@ -589,13 +601,7 @@ int16_t SqliteFile::insert(int keyNo, std::string_view record) {
     ResetOnExit reset(stmt);
     sqlite3_bind_int64(stmt, 1, position);
     bindBlob(stmt, 2, record);
-    for (size_t k = 0; k < keys; ++k) {
-      if (forms.present[k]) {
-        bindBlob(stmt, static_cast<int>(k + 3), forms.forms[k]);
-      } else {
-        sqlite3_bind_null(stmt, static_cast<int>(k + 3));
-      }
-    }
+    bindForms(stmt, forms);
     int rc = sqlite3_step(stmt);
     if (rc != SQLITE_DONE) status = statusOfSqlite(rc);
   }
@@ -636,10 +642,7 @@ int16_t SqliteFile::update(int keyNo, std::string_view record) {
     }
     int count = 0;
     if (after.present[k]) {
-      status = countEqual(static_cast<int>(k), after.forms[k], count);
-      if (status == kStatusOk && count > 0 && !def_.keys[k].duplicates()) {
-        status = kStatusDuplicateKey;
-      }
+      status = countNewValue(static_cast<int>(k), after.forms[k], count);
       if (count == 0) distinct[k] += 1;
     }
     if (status == kStatusOk && before.present[k]) {
@@ -652,13 +655,7 @@ int16_t SqliteFile::update(int keyNo, std::string_view record) {
     ResetOnExit reset(stmt);
     sqlite3_bind_int64(stmt, 1, position);
     bindBlob(stmt, 2, record);
-    for (size_t k = 0; k < keys; ++k) {
-      if (after.present[k]) {
-        bindBlob(stmt, static_cast<int>(k + 3), after.forms[k]);
-      } else {
-        sqlite3_bind_null(stmt, static_cast<int>(k + 3));
-      }
-    }
+    bindForms(stmt, after);
     int rc = sqlite3_step(stmt);
     if (rc != SQLITE_DONE) status = statusOfSqlite(rc);
   }
