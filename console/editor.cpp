@@ -18,30 +18,6 @@ constexpr int kPollMilliseconds = 50;
 constexpr char kLeftArrow = '\x11';   // ◄
 constexpr char kRightArrow = '\x10';  // ►
 
-struct Choice {
-  std::string code, description;
-};
-
-// The entries of a choice list: each starts after a "|", its code runs to the next ","
-// (or "|"), its description from there to the next "|". Text before the first "|" is no entry.
-std::vector<Choice> parseChoices(const std::string& list) {
-  std::vector<Choice> choices;
-  size_t bar = list.find('|');
-  while (bar != std::string::npos) {
-    size_t next = list.find('|', bar + 1);
-    std::string entry =
-        list.substr(bar + 1, next == std::string::npos ? std::string::npos : next - bar - 1);
-    size_t comma = entry.find(',');
-    if (comma == std::string::npos) {
-      choices.push_back({entry, ""});
-    } else {
-      choices.push_back({entry.substr(0, comma), entry.substr(comma + 1)});
-    }
-    bar = next;
-  }
-  return choices;
-}
-
 bool isSeparator(char c) {
   return c == ' ' || c == ',' || c == '.' || c == ';' || c == ':';
 }
@@ -91,6 +67,11 @@ class LineEdit {
   void deleteAt(int position);
   void wordLeft();
   void wordRight();
+  // End: the cursor to just after the last non-blank character (1 when all are blank).
+  void placeAfterText() {
+    size_t last = text_.find_last_not_of(' ');
+    cursorPos_ = static_cast<int16_t>(last == std::string::npos ? 1 : last + 2);
+  }
   void paste();
   void selectChoice(size_t index) { current_ = index; }
   void selectByInitial(char c);
@@ -295,11 +276,9 @@ bool LineEdit::dispatchText(int16_t key) {
     case kHome:
       cursorPos_ = 1;
       return false;
-    case kEnd: {
-      size_t last = text_.find_last_not_of(' ');
-      cursorPos_ = static_cast<int16_t>(last == std::string::npos ? 1 : last + 2);
+    case kEnd:
+      placeAfterText();
       return false;
-    }
     case kCtrlHome:
     case kCtrlY:
       text_.assign(text_.size(), ' ');
@@ -367,11 +346,9 @@ bool LineEdit::dispatchChoice(int16_t key) {
     case kHome:
       cursorPos_ = 1;
       return false;
-    case kEnd: {
-      size_t last = text_.find_last_not_of(' ');
-      cursorPos_ = static_cast<int16_t>(last == std::string::npos ? 1 : last + 2);
+    case kEnd:
+      placeAfterText();
       return false;
-    }
     case kCtrlC:
       console_.setClipboard(choices_[current_].description);
       return false;
@@ -441,6 +418,24 @@ int16_t LineEdit::run() {
 }
 
 }  // namespace
+
+std::vector<Choice> parseChoices(const std::string& list) {
+  std::vector<Choice> choices;
+  size_t bar = list.find('|');
+  while (bar != std::string::npos) {
+    size_t next = list.find('|', bar + 1);
+    std::string entry =
+        list.substr(bar + 1, next == std::string::npos ? std::string::npos : next - bar - 1);
+    size_t comma = entry.find(',');
+    if (comma == std::string::npos) {
+      choices.push_back({entry, ""});
+    } else {
+      choices.push_back({entry.substr(0, comma), entry.substr(comma + 1)});
+    }
+    bar = next;
+  }
+  return choices;
+}
 
 void setFieldChoices(const std::string& list) {
   theEditorState.choiceList = list;

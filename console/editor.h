@@ -4,12 +4,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace talmidor {
 
 // The choice list used by every later editLine ("|code,description|code,description"); an
 // empty list means free text.
 void setFieldChoices(const std::string& list);
+
+struct Choice {
+  std::string code, description;
+};
+// The entries of a choice list: each starts after a "|", its code runs to the next ","
+// (or "|"), its description from there to the next "|". Text before the first "|" is no entry.
+std::vector<Choice> parseChoices(const std::string& list);
 
 // Edits text (its length never changes) at window position (row, column) in lines of width
 // characters (0: one line); 0 for row or column takes the cursor's. cursorPos is clamped to

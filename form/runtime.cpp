@@ -62,18 +62,11 @@ void editableRange(const FormPage& page, int16_t& first, int16_t& last) {
 
 // The description of the choice-list entry whose code equals value; false when none does.
 bool choiceDescription(const std::string& list, const std::string& value, std::string& out) {
-  size_t bar = list.find('|');
-  while (bar != std::string::npos) {
-    size_t next = list.find('|', bar + 1);
-    std::string entry =
-        list.substr(bar + 1, next == std::string::npos ? std::string::npos : next - bar - 1);
-    size_t comma = entry.find(',');
-    std::string code = entry.substr(0, comma);
-    if (code == value) {
-      out = comma == std::string::npos ? std::string() : entry.substr(comma + 1);
+  for (const Choice& choice : parseChoices(list)) {
+    if (choice.code == value) {
+      out = choice.description;
       return true;
     }
-    bar = next;
   }
   return false;
 }
