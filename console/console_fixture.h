@@ -6,14 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "config/session.h"
-#include "console/editor.h"
-#include "console/keys.h"
 #include "console/screen.h"
-#include "console/screen_stack.h"
+#include "platform/memory_console.h"
 #include "platform/platform.h"
+#include "testing/module_state.h"
 #include "testing/test_environment.h"
-#include "text/texthelp.h"
 
 namespace talmidor {
 
@@ -66,23 +63,12 @@ class ConsoleTest : public TestEnvironment {
  protected:
   void SetUp() override {
     TestEnvironment::SetUp();
-    resetConsoleTables();
-    session().workDir = dir();
-    session().dataRoot = dir();
-    system.directory = dir();
+    resetConsoleState();
+    placeSessionIn(dir(), system);
   }
   void TearDown() override {
-    resetConsoleTables();
+    resetConsoleState();
     TestEnvironment::TearDown();
-  }
-
-  static void resetConsoleTables() {
-    resetScreenState();
-    resetScreenStack();
-    resetInput();
-    resetEditor();
-    resetSession();
-    resetTextHelpers();
   }
 
   // Text of a screen row cut to [column, column + length).

@@ -23,11 +23,13 @@
 #include "form/form_tables.h"
 #include "form/loader.h"
 #include "keyed/keyed_files.h"
+#include "keyed/keyed_fixture.h"
 #include "platform/cp850.h"
 #include "platform/memory_console.h"
 #include "platform/platform.h"
 #include "store/file_definition.h"
 #include "store/record_manager.h"
+#include "testing/module_state.h"
 #include "testing/test_environment.h"
 #include "text/date.h"
 #include "text/number.h"
@@ -137,34 +139,17 @@ class FormTest : public TestEnvironment {
  protected:
   void SetUp() override {
     TestEnvironment::SetUp();
-    resetAll();
-    session().workDir = dir();
-    session().dataRoot = dir();
+    resetFormState();
+    placeSessionIn(dir(), system);
     session().programDir = dir() + "bin/";
     session().programName = "TALMIDOR";
     session().workDate = std::string("\x94\x9A\x83\x8F", 4);  // 15 March 2026, packed
-    system.directory = dir();
   }
   void TearDown() override {
     int16_t status = 0;
     closeAllKeyedFiles(status);
-    resetAll();
+    resetFormState();
     TestEnvironment::TearDown();
-  }
-
-  static void resetAll() {
-    resetRecordManager();
-    resetFormTables();
-    resetSession();
-    resetCatalogue();
-    resetScreenState();
-    resetScreenStack();
-    resetInput();
-    resetEditor();
-    resetKeyedFileTable();
-    resetDateSettings();
-    resetNumberSettings();
-    resetTextHelpers();
   }
 
   // Writes the form as the module's form file and reads it; fails the test when the reader
@@ -191,31 +176,12 @@ class FormTest : public TestEnvironment {
     FileDefinition def;
     def.recordLength = recordLength;
     KeySpec key;
-    SegmentSpec segment;
-    segment.position = 1;
-    segment.length = keyLength;
-    segment.flags = kKeyDuplicates;
-    key.segments.push_back(segment);
+    key.segments.push_back(makeSegment(1, keyLength, kKeyDuplicates));
     def.keys.push_back(key);
-    std::string block = creationBlock(def);
-    std::string name = hostFile;
     std::filesystem::create_directories(std::filesystem::path(hostFile).parent_path());
-    std::array<uint8_t, 128> pb{};
-    uint32_t length = static_cast<uint32_t>(block.size());
-    ASSERT_EQ(callRecordManager(kOpCreate, pb.data(), block.data(), length, name.data(),
-                                static_cast<uint8_t>(name.size()), kCreateNoOverwrite),
-              0);
-    ASSERT_EQ(callRecordManager(kOpOpen, pb.data(), nullptr, length, name.data(),
-                                static_cast<uint8_t>(name.size()), 0),
-              0);
-    std::string keyBuffer(255, '\0');
-    for (std::string r : records) {
-      r.resize(recordLength, ' ');
-      length = static_cast<uint32_t>(r.size());
-      ASSERT_EQ(callRecordManager(kOpInsert, pb.data(), r.data(), length, keyBuffer.data(), 255, 0),
-                0);
-    }
-    ASSERT_EQ(callRecordManager(kOpClose, pb.data(), nullptr, length, nullptr, 0, 0), 0);
+    std::vector<std::string> padded = records;
+    for (std::string& r : padded) r.resize(recordLength, ' ');
+    talmidor::makeDataFile(hostFile, def, padded);
   }
 
   // The screen as one text, rows joined by "\n", for searching.

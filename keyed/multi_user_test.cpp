@@ -52,13 +52,7 @@ class MultiUserTest : public KeyedTest {
     ASSERT_EQ(status, 0);
   }
 
-  struct WaitingSystem : TestSystem {
-    std::function<void(size_t)> onPause;
-    void pause(int milliseconds) override {
-      TestSystem::pause(milliseconds);
-      if (onPause) onPause(pauses.size());
-    }
-  } waiting;
+  WaitingSystem waiting;
   std::string path;
   char area[28] = {};
 };

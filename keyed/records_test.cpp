@@ -245,14 +245,7 @@ class LockWaitTest : public RecordsTest {
   }
   bool shows(const std::string& text) { return screenText().find(text) != std::string::npos; }
 
-  // Pauses are recorded; onPause runs at each with its number (from 1).
-  struct WaitingSystem : TestSystem {
-    std::function<void(size_t)> onPause;
-    void pause(int milliseconds) override {
-      TestSystem::pause(milliseconds);
-      if (onPause) onPause(pauses.size());
-    }
-  } waiting;
+  WaitingSystem waiting;
   std::array<uint8_t, 128> holder{};
 };
 

@@ -10,15 +10,10 @@
 #include <vector>
 
 #include "config/session.h"
-#include "console/editor.h"
-#include "console/keys.h"
-#include "console/screen.h"
-#include "console/screen_stack.h"
+#include "platform/memory_console.h"
 #include "platform/platform.h"
+#include "testing/module_state.h"
 #include "testing/test_environment.h"
-#include "text/date.h"
-#include "text/number.h"
-#include "text/texthelp.h"
 
 namespace talmidor {
 
@@ -57,28 +52,15 @@ class ToolsTest : public TestEnvironment {
  protected:
   void SetUp() override {
     TestEnvironment::SetUp();
-    resetTables();
+    resetToolsState();
     platform().console = &screen;
-    session().workDir = dir();
+    placeSessionIn(dir(), system);
     session().terminalDir = dir();
-    session().dataRoot = dir();
     system.env["ZUBROOT"] = dir();
-    system.directory = dir();
   }
   void TearDown() override {
-    resetTables();
+    resetToolsState();
     TestEnvironment::TearDown();
-  }
-
-  static void resetTables() {
-    resetScreenState();
-    resetScreenStack();
-    resetInput();
-    resetEditor();
-    resetSession();
-    resetTextHelpers();
-    resetDateSettings();
-    resetNumberSettings();
   }
 
   // Fills the screen with text in several colours, so that a restore shows every cell.
