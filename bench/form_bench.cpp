@@ -42,6 +42,7 @@
 #include "platform/platform.h"
 #include "platform/test_system.h"
 #include "store/record_manager.h"
+#include "testing/module_state.h"
 #include "text/date.h"
 #include "text/number.h"
 #include "text/texthelp.h"
@@ -102,19 +103,8 @@ class TimedConsole : public MemoryConsole {
 };
 
 void resetTables() {
-  resetRecordManager();
-  resetKeyedFileTable();
-  resetFormTables();
+  resetFormState();
   resetModuleData();
-  resetSession();
-  resetCatalogue();
-  resetScreenState();
-  resetScreenStack();
-  resetInput();
-  resetEditor();
-  resetDateSettings();
-  resetNumberSettings();
-  resetTextHelpers();
 }
 
 TestSystem& benchSystem(const std::string& root) {
