@@ -1,5 +1,7 @@
 #include "e2e/module_run.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <thread>
 
@@ -103,6 +105,13 @@ std::string numberedScreen(const std::vector<std::string>& rows) {
     text << (i + 1 < 10 ? " " : "") << i + 1 << "|" << rows[i] << "\n";
   }
   return text.str();
+}
+
+void quitFromPageOne(ModuleRun& run) {
+  ASSERT_TRUE(run.waitForCursor({3, 33}));
+  run.keys({"Escape"});
+  ASSERT_TRUE(run.waitForExit());
+  EXPECT_EQ(run.exitCode(), 0);
 }
 
 }  // namespace talmidor

@@ -62,6 +62,10 @@ class ModuleRun {
   TmuxSession tmux_;
 };
 
+// Waits for the cursor on the first field of page 1, then Esc there: the program ends with
+// status 0.
+void quitFromPageOne(ModuleRun& run);
+
 // Text of a screen for failure messages: the rows numbered.
 std::string numberedScreen(const std::vector<std::string>& rows);
 
