@@ -103,21 +103,12 @@ void addTapeLine(CalculatorState& state) {
   entry.op = state.lastKey.empty() ? ' ' : state.lastKey[0];
 }
 
-void clearAll(CalculatorState& state) {
-  state.display = 0;
-  state.accumulator = 0;
-  state.decimalMode = 0;
-  state.decimals = 0;
-  state.lastKey.clear();
-  state.cleared = -1;
-}
-
 // C: first the entry (back to the running total), then everything but the pending operator,
 // then the tape lines on screen. An error on the display is always cleared whole.
 CalculatorAction clearStep(CalculatorState& state) {
   if (displayHasError(state)) {
     state.typing = 0;
-    clearAll(state);
+    clearCalculator(state);
     return CalculatorAction::kNone;
   }
   if (state.typing != 0) {
@@ -129,7 +120,7 @@ CalculatorAction clearStep(CalculatorState& state) {
     return CalculatorAction::kNone;
   }
   if (state.cleared == 0) {
-    clearAll(state);
+    clearCalculator(state);
     return CalculatorAction::kNone;
   }
   state.firstTapeRow = kNoTapeShown;
@@ -205,6 +196,15 @@ int16_t upperCased(int16_t key) {
 }
 
 }  // namespace
+
+void clearCalculator(CalculatorState& state) {
+  state.display = 0;
+  state.accumulator = 0;
+  state.decimalMode = 0;
+  state.decimals = 0;
+  state.lastKey.clear();
+  state.cleared = -1;
+}
 
 bool displayHasError(const CalculatorState& state) {
   return !std::isfinite(state.display);

@@ -54,6 +54,10 @@ enum class CalculatorAction {
 // box's left edge goes from 1 to screenColumns - 25 and wraps round.
 CalculatorAction applyCalculatorKey(CalculatorState& state, int16_t key, int16_t screenColumns);
 
+// Back to a first use: display, running total, decimals and last key; the pending operator,
+// the typing flag and the tape stay.
+void clearCalculator(CalculatorState& state);
+
 // True while the display holds the result of an impossible operation (division by zero, or a
 // result beyond the floating-point range): an infinite or not-a-number value. Only C clears it.
 bool displayHasError(const CalculatorState& state);

@@ -201,13 +201,8 @@ std::string tapeFileText(const CalculatorState& original) {
   CalculatorState state = original;
   if (displayHasError(state) || !std::isfinite(state.accumulator)) {
     // The error does not outlive the calculator: it comes back cleared, tape kept.
-    state.display = 0;
-    state.accumulator = 0;
+    clearCalculator(state);
     state.typing = 0;
-    state.decimalMode = 0;
-    state.decimals = 0;
-    state.lastKey.clear();
-    state.cleared = -1;
   }
   const std::string kEnd = "\r\n";
   std::string text;
