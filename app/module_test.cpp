@@ -48,6 +48,16 @@ class ModuleTest : public FormTest {
     screen.pushKey(kEnter);
   }
 
+  // Runs the main loop on an accepted form whose hand-off fails: Enter closes the message,
+  // Esc leaves; only the screens of this run are kept.
+  void acceptFormPastItsMessage() {
+    screen.screens.clear();
+    acceptForm();
+    screen.pushKey(kEnter);
+    screen.pushKey(kEsc);
+    runMainLoop();
+  }
+
   // The hand-off file a form with these values gives: each value and CR LF.
   static std::string handOff(const std::vector<std::string>& values) {
     std::string bytes;
@@ -139,11 +149,7 @@ TEST_F(ModuleTest, HandOffFileThatCannotBeWrittenIsReportedAndNothingStarts) {
     SCOPED_TRACE(c.what);
     fs::remove_all(dir() + "pent.tmp");
     c.breakIt();
-    screen.screens.clear();
-    acceptForm();
-    screen.pushKey(kEnter);  // closes the message
-    screen.pushKey(kEsc);
-    runMainLoop();
+    acceptFormPastItsMessage();
     EXPECT_TRUE(system.programsRun.empty());
     // The box wraps the long temporary path; the text and the file's name are on it.
     EXPECT_TRUE(screen.sawText("NO S'HA POGUT ESCRIURE EL FITXER"));
@@ -190,11 +196,7 @@ TEST_F(ModuleTest, FollowOnProgramThatCannotStartIsReported) {
   for (const char* what : {"missing", "not executable"}) {
     SCOPED_TRACE(what);
     if (std::string(what) == "not executable") writeFile("bin/TALMIDO1", "#!/bin/sh\n");
-    screen.screens.clear();
-    acceptForm();
-    screen.pushKey(kEnter);  // closes the message
-    screen.pushKey(kEsc);
-    runMainLoop();
+    acceptFormPastItsMessage();
     EXPECT_TRUE(system.programsRun.empty());
     EXPECT_TRUE(screen.sawText("NO ES POT EXECUTAR EL PROGRAMA"));
     EXPECT_TRUE(screen.sawText("/bin/TALMID"));  // the long temporary path wraps after it
