@@ -131,6 +131,10 @@ class SqliteFile : public StoreFile {
   // Takes the record lock for a record just found and reads it again under the lock.
   int16_t lockFound(int keyNo, uint32_t position, LockRequest lock, std::string_view& record,
                     bool& vanished);
+  // Takes the record lock, waiting for it when lock says so.
+  int16_t lockRecord(uint32_t position, LockRequest lock) {
+    return statusOfLock(lock_.lockRecord(position, lock == LockRequest::Wait), kStatusRecordLocked);
+  }
   void takeSingleLock(uint32_t position);
   // Makes the row of an atPosition statement the current record, its data copied to record_.
   void holdRow(sqlite3_stmt* stmt, int keyNo, uint32_t position, std::string_view& record);
@@ -298,10 +302,7 @@ void SqliteFile::takeSingleLock(uint32_t position) {
 int16_t SqliteFile::lockFound(int keyNo, uint32_t position, LockRequest lock,
                               std::string_view& record, bool& vanished) {
   bool hadIt = lock_.holdsRecord(position);
-  if (int16_t s = statusOfLock(lock_.lockRecord(position, lock == LockRequest::Wait),
-                               kStatusRecordLocked)) {
-    return s;
-  }
+  if (int16_t s = lockRecord(position, lock)) return s;
   // The record was found before the lock was taken: read it again under the lock, outside
   // the cursor's snapshot, so that what the caller holds locked is what is stored.
   sqlite3_stmt* stmt = perKey_[keyNo].atPosition.get();
@@ -425,10 +426,7 @@ int16_t SqliteFile::readAt(int keyNo, uint32_t position, LockRequest lock,
   if (lock != LockRequest::None) {
     // Read under the lock, outside any older snapshot.
     endSnapshot();
-    if (int16_t s = statusOfLock(lock_.lockRecord(position, lock == LockRequest::Wait),
-                                 kStatusRecordLocked)) {
-      return s;
-    }
+    if (int16_t s = lockRecord(position, lock)) return s;
   }
   sqlite3_stmt* stmt = perKey_[keyNo].atPosition.get();
   ResetOnExit reset(stmt);
