@@ -50,13 +50,13 @@ std::string rightTrimmed(const std::string& text) {
   return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
-void editableRange(const FormPage& page, int16_t& first, int16_t& last) {
-  first = static_cast<int16_t>(page.fieldCount + 1);
-  last = 0;
+void editableRange(const FormPage& page, int16_t& firstEditable, int16_t& lastEditable) {
+  firstEditable = static_cast<int16_t>(page.fieldCount + 1);
+  lastEditable = 0;
   for (int16_t f = 1; f <= page.fieldCount; ++f) {
     if (disabled(page.fields[f])) continue;
-    if (f < first) first = f;
-    last = f;
+    if (f < firstEditable) firstEditable = f;
+    lastEditable = f;
   }
 }
 
@@ -123,12 +123,12 @@ void runFormPage(int16_t page, int16_t& key) {
   }
   drawFormPage(p);
 
-  int16_t first = 0, last = 0;
-  editableRange(*pg, first, last);
-  int16_t current = first;
+  int16_t firstEditable = 0, lastEditable = 0;
+  editableRange(*pg, firstEditable, lastEditable);
+  int16_t currentField = firstEditable;
   for (;;) {
-    while (first <= current && current <= last) {
-      FormField& field = pg->fields[current];
+    while (firstEditable <= currentField && currentField <= lastEditable) {
+      FormField& field = pg->fields[currentField];
       // One field visit.
       editKeyTable("+ea", pg->pageKeys + ",3b00");
       const int16_t row = field.attr[kRow];
@@ -168,8 +168,8 @@ void runFormPage(int16_t page, int16_t& key) {
             if (result != 0) {
               rejected = result;
             } else {
-              applyLookupChoice(chosen, p, current);
-              key = (current == pg->fieldCount && pg->linkedPage <= 0) ? kEnter : kDown;
+              applyLookupChoice(chosen, p, currentField);
+              key = (currentField == pg->fieldCount && pg->linkedPage <= 0) ? kEnter : kDown;
             }
           }
         } else {
@@ -180,15 +180,15 @@ void runFormPage(int16_t page, int16_t& key) {
                       std::string(static_cast<size_t>(trail > 0 ? trail : 0), ' '));
           }
           if (key == kEsc) {
-            showFieldValue(p, current);
+            showFieldValue(p, currentField);
           } else {
             if (isAllChar(text, 32) != 0 && (flags & (kFlagBlankStart | kFlagHidden)) != 0) {
               text = field.value;  // a blank entry keeps the old value
             }
-            rejected = validateField(p, text, current, key);
+            rejected = validateField(p, text, currentField, key);
           }
         }
-        editableRange(*pg, first, last);
+        editableRange(*pg, firstEditable, lastEditable);
         if (rejected == 0) break;
         platform().console->beep();
       }
@@ -198,29 +198,29 @@ void runFormPage(int16_t page, int16_t& key) {
       // Navigation.
       bool leave = false;
       if (key == kPgUp) {
-        current = first;
+        currentField = firstEditable;
       } else if (key == kPgDn) {
-        current = last;
+        currentField = lastEditable;
       } else if (key == kEnd || key == kLeaveCode) {
         leave = true;
       } else if (key == kEsc) {
-        if (current > first) {
-          current = first;
+        if (currentField > firstEditable) {
+          currentField = firstEditable;
         } else {
           leave = true;
         }
       } else if (key == kEnter || key == kDown || key == kF2) {
-        if ((current == last || key == kF2) && pg->linkedPage > 0) {
+        if ((currentField == lastEditable || key == kF2) && pg->linkedPage > 0) {
           runFormPage(static_cast<int16_t>(-pg->linkedPage), key);
           if (leavesCaller(key)) leave = true;
-        } else if (key == kDown && current < last) {
-          ++current;
+        } else if (key == kDown && currentField < lastEditable) {
+          ++currentField;
         } else if (key == kEnter) {
-          ++current;  // past the last editable field this leaves the page with Enter
+          ++currentField;  // past the last editable field this leaves the page with Enter
         }
       } else if (key == kUp) {
-        if (current > first) {
-          --current;
+        if (currentField > firstEditable) {
+          --currentField;
         } else if (nested) {
           key = kEsc;
           leave = true;
@@ -230,7 +230,7 @@ void runFormPage(int16_t page, int16_t& key) {
         int y = click % 100 - (windowOpened ? pg->window[0] : 0);
         int x = click / 100 - (windowOpened ? pg->window[1] : 0);
         int16_t target = fieldUnderClick(*pg, y, x);
-        if (target != 0) current = target;
+        if (target != 0) currentField = target;
       } else if (key != 0) {
         leave = true;
       }
@@ -239,12 +239,12 @@ void runFormPage(int16_t page, int16_t& key) {
 
     // Leaving the page: the whole-form check may send the operator back.
     if (checkPageExit(p, key) == 0) break;
-    if (first > last) {
+    if (firstEditable > lastEditable) {
       // Nothing on the page can be corrected: leave it as abandoned.
       key = kEsc;
       break;
     }
-    current = first;
+    currentField = firstEditable;
   }
 
   if (windowOpened) popScreen();
