@@ -39,7 +39,9 @@ fs::path testDirectory() {
 
 }  // namespace
 
-std::string sourceTree() { return sourceDirectory(); }
+std::string sourceTree() {
+  return sourceDirectory();
+}
 
 std::string talmidorProgram() {
   return buildDirectory() + "/talmidor";

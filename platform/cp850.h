@@ -70,9 +70,11 @@ constexpr int fromUnicode(char32_t u) {
 constexpr char32_t decodeUtf8(std::string_view s, size_t& i) {
   auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned char b0 = byte(i);
-  int extra = b0 < 0x80 ? 0 : (b0 & 0xE0) == 0xC0 ? 1 : (b0 & 0xF0) == 0xE0 ? 2
-                                                     : (b0 & 0xF8) == 0xF0 ? 3
-                                                                           : -1;
+  int extra = b0 < 0x80             ? 0
+              : (b0 & 0xE0) == 0xC0 ? 1
+              : (b0 & 0xF0) == 0xE0 ? 2
+              : (b0 & 0xF8) == 0xF0 ? 3
+                                    : -1;
   if (extra < 0 || i + extra >= s.size() + (extra == 0 ? 1 : 0)) {
     ++i;
     return 0xFFFD;
@@ -105,7 +107,9 @@ struct Cp850Array {
 
 // Not constexpr on purpose: reaching it at compile time makes a literal with a character
 // outside code page 850 an error.
-inline int characterNotInCodePage850() { return '?'; }
+inline int characterNotInCodePage850() {
+  return '?';
+}
 
 template <size_t N>
 consteval Cp850Array<N> convertLiteral(const char (&s)[N]) {

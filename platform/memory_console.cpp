@@ -33,7 +33,9 @@ void MemoryConsole::pushMouseRelease(int16_t button, int16_t row, int16_t column
   events_.push_back(e);
 }
 
-void MemoryConsole::pushNothing() { events_.push_back(ConsoleEvent{}); }
+void MemoryConsole::pushNothing() {
+  events_.push_back(ConsoleEvent{});
+}
 
 ConsoleEvent MemoryConsole::nextEvent() {
   if (events_.empty()) {

@@ -13,7 +13,8 @@ namespace talmidor {
 
 class MemoryConsole : public BufferedConsole {
  public:
-  explicit MemoryConsole(int16_t rows = 25, int16_t columns = 80) : BufferedConsole(rows, columns) {}
+  explicit MemoryConsole(int16_t rows = 25, int16_t columns = 80)
+      : BufferedConsole(rows, columns) {}
 
   // Script.
   void pushKey(int16_t key, uint8_t modifiers = 0);

@@ -16,10 +16,16 @@ Platform thePlatform{&nullSystem, &nullConsole};
 
 }  // namespace
 
-void NullSystem::endProcess(int exitCode) { std::exit(exitCode); }
+void NullSystem::endProcess(int exitCode) {
+  std::exit(exitCode);
+}
 
-Platform& platform() { return thePlatform; }
+Platform& platform() {
+  return thePlatform;
+}
 
-void resetPlatform() { thePlatform = Platform{&nullSystem, &nullConsole}; }
+void resetPlatform() {
+  thePlatform = Platform{&nullSystem, &nullConsole};
+}
 
 }  // namespace talmidor

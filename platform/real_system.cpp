@@ -115,6 +115,8 @@ int RealSystem::runCommand(const std::vector<std::string>& argv) {
 }
 
 // The terminal backend restores the terminal from its exit handler.
-void RealSystem::endProcess(int exitCode) { std::exit(exitCode); }
+void RealSystem::endProcess(int exitCode) {
+  std::exit(exitCode);
+}
 
 }  // namespace talmidor

@@ -106,9 +106,13 @@ void ScreenBuffer::clear() {
   cursorColumn_ = 1;
 }
 
-void ScreenBuffer::markAllChanged() { std::fill(changed_.begin(), changed_.end(), true); }
+void ScreenBuffer::markAllChanged() {
+  std::fill(changed_.begin(), changed_.end(), true);
+}
 
-void ScreenBuffer::clearChanged() { std::fill(changed_.begin(), changed_.end(), false); }
+void ScreenBuffer::clearChanged() {
+  std::fill(changed_.begin(), changed_.end(), false);
+}
 
 std::string ScreenBuffer::rowText(int16_t row) const {
   std::string text;

@@ -39,6 +39,8 @@ int TestSystem::runCommand(const std::vector<std::string>& argv) {
   return 0;
 }
 
-void TestSystem::endProcess(int exitCode) { std::_Exit(exitCode); }
+void TestSystem::endProcess(int exitCode) {
+  std::_Exit(exitCode);
+}
 
 }  // namespace talmidor
