@@ -55,7 +55,11 @@ class PtyConsole {
     if (slave_ >= 0) close(slave_);
   }
 
-  TerminalConsole* console() { return console_.get(); }
+  // The console, or null with the benchmark marked as skipped when none could be opened.
+  TerminalConsole* consoleOrSkip(benchmark::State& state) {
+    if (!console_) state.SkipWithError("no terminal console");
+    return console_.get();
+  }
 
   // Bytes written since the last call.
   size_t drain() {
@@ -133,11 +137,8 @@ void reportBytes(benchmark::State& state, size_t bytes, size_t operations, size_
 
 void CursorMove(benchmark::State& state, const char* term) {
   PtyConsole pty(term);
-  TerminalConsole* console = pty.console();
-  if (!console) {
-    state.SkipWithError("no terminal console");
-    return;
-  }
+  TerminalConsole* console = pty.consoleOrSkip(state);
+  if (!console) return;
   drawForm(*console, 0);
   console->present();
   pty.drain();
@@ -160,11 +161,8 @@ BENCHMARK_CAPTURE(CursorMove, screen, "screen");
 
 void FieldSwitch(benchmark::State& state, const char* term) {
   PtyConsole pty(term);
-  TerminalConsole* console = pty.console();
-  if (!console) {
-    state.SkipWithError("no terminal console");
-    return;
-  }
+  TerminalConsole* console = pty.consoleOrSkip(state);
+  if (!console) return;
   drawForm(*console, 0);
   console->present();
   pty.drain();
@@ -192,11 +190,8 @@ BENCHMARK_CAPTURE(FieldSwitch, screen, "screen");
 
 void FullScreen(benchmark::State& state, const char* term) {
   PtyConsole pty(term);
-  TerminalConsole* console = pty.console();
-  if (!console) {
-    state.SkipWithError("no terminal console");
-    return;
-  }
+  TerminalConsole* console = pty.consoleOrSkip(state);
+  if (!console) return;
   size_t bytes = 0, screens = 0;
   for (auto _ : state) {
     // From a blank screen to the whole form, each time the other of the two forms.
